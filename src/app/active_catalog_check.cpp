@@ -1,0 +1,10 @@
+#include "app/active_catalog_check.h"
+
+#include "host/host_call.h"
+#include "platform/ascii_case.h"
+
+HRESULT CheckActiveCatalog(IHostCatalog* catalog, const WideString& requestedPath)
+{
+    WideString activePath = HostGetString(catalog, &IHostCatalog::get_Path).UpToNul();
+    return EqualIgnoringAsciiCase(activePath, requestedPath) ? S_OK : S_FALSE;
+}

@@ -1,0 +1,30 @@
+// The forest of media sets rebuilt from the host's flat list.
+#pragma once
+
+#include "tree/media_set_node.h"
+
+class CMediaSetTree {
+public:
+    CMediaSetTree() = default;
+    CMediaSetTree(const CMediaSetTree&) = delete;
+    CMediaSetTree& operator=(const CMediaSetTree&) = delete;
+    virtual ~CMediaSetTree();
+
+    // Clears the tree, then builds it from the catalog's media sets. The
+    // catalog is borrowed for the call.
+    HRESULT Load(IHostCatalog* catalog);
+
+    // Destroys every root entry with its subtree. Always S_OK.
+    HRESULT Clear();
+
+    // Writes the listing: the number of root entries, then every node.
+    HRESULT Print() const;
+
+    // The keyword pass over the whole forest.
+    HRESULT AddKeywords() const;
+
+    const MediaSetNodeMap& Roots() const noexcept { return m_roots; }
+
+private:
+    MediaSetNodeMap m_roots;
+};
