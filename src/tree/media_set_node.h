@@ -40,6 +40,9 @@ public:
 private:
     friend class CMediaSetTree;
 
+    // Destroys every node of the map with its subtree, deepest first.
+    static void DestroyNodes(MediaSetNodeMap& nodes) noexcept;
+
     CCountedRef<IHostMediaSet> m_mediaSet;
     CMediaSetNode* m_parent = nullptr;  // back link, never owning
     MediaSetNodeMap m_children;

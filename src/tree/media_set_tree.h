@@ -3,6 +3,8 @@
 
 #include "tree/media_set_node.h"
 
+#include <vector>
+
 class CMediaSetTree {
 public:
     CMediaSetTree() = default;
@@ -26,5 +28,9 @@ public:
     const MediaSetNodeMap& Roots() const noexcept { return m_roots; }
 
 private:
+    // Finds or creates the node of every set on a chain of indexes, top-level
+    // set first.
+    void Place(const std::vector<LONG>& chain, const std::map<LONG, CCountedRef<IHostMediaSet>>& byIndex);
+
     MediaSetNodeMap m_roots;
 };

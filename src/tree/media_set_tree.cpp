@@ -1,0 +1,9 @@
+#include "tree/media_set_tree.h"
+
+CMediaSetTree::~CMediaSetTree() { Clear(); }
+
+HRESULT CMediaSetTree::Clear()
+{
+    CMediaSetNode::DestroyNodes(m_roots);
+    return S_OK;
+}
