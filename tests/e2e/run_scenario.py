@@ -22,6 +22,8 @@ scenario.json keys:
   "runs"          how many times to run (each run must meet the expectations)
   "no_put"        true: the last run's trace has no keyword put
   "host_untouched" true: no host operation is called at all
+  "between_runs"  renames done in the catalog file between two runs, as a user
+                  would in the host: [{"set": "<set id>", "name": "<new name>"}]
   "platforms"     the builds the scenario applies to; default both
 """
 import json
@@ -50,6 +52,19 @@ def substitute(text, names):
     for key in sorted(names, key=len, reverse=True):
         text = text.replace(key, names[key])
     return text
+
+
+def rename_sets(catalog, renames):
+    if not renames:
+        return
+    with open(catalog, encoding="utf-8") as handle:
+        content = json.load(handle)
+    for rename in renames:
+        for entry in content["sets"]:
+            if str(entry.get("id", entry["index"])) == rename["set"]:
+                entry["name"] = rename["name"]
+    with open(catalog, "w", encoding="utf-8") as handle:
+        json.dump(content, handle, indent=2, ensure_ascii=False)
 
 
 def main():
@@ -85,7 +100,10 @@ def main():
         want_exit = expected_exit(int(scenario.get("exit", "0x0"), 16))
         before = open(catalog, "rb").read() if os.path.exists(catalog) else None
 
-        for run in range(1, int(scenario.get("runs", 1)) + 1):
+        runs = int(scenario.get("runs", 1))
+        for run in range(1, runs + 1):
+            if run > 1:
+                rename_sets(catalog, scenario.get("between_runs", []))
             if os.path.exists(trace):
                 os.remove(trace)
             result = subprocess.run([binary] + args, env=env, capture_output=True, timeout=120)
