@@ -1,0 +1,24 @@
+// The fixture of every test that talks to the fake host: COM is initialised
+// on the test's thread, and when the test body has ended (and with it every
+// object the test made) the reference ledger must balance.
+#pragma once
+
+#include "fakes/fake_host.h"
+
+#include <gtest/gtest.h>
+
+class CFakeHostTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))); }
+
+    void TearDown() override
+    {
+        // An error object nobody asked for stays in the thread's slot, as
+        // with the real runtime; it is not the code under test's to release.
+        IErrorInfo* stale = nullptr;
+        if (GetErrorInfo(0, &stale) == S_OK && stale) stale->Release();
+        EXPECT_EQ(m_host.Ledger().Problems(), "") << "the reference ledger does not balance";
+    }
+
+    CFakeHost m_host;
+};
