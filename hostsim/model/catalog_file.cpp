@@ -1,0 +1,89 @@
+#include "model/catalog_file.h"
+
+#include "model/catalog_rules.h"
+#include "model/file_system.h"
+#include "platform/utf8.h"
+
+namespace {
+
+bool HasUnpairedSurrogate(const WideString& text)
+{
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = static_cast<char16_t>(text[i]);
+        if (c >= 0xD800 && c <= 0xDBFF) {
+            if (i + 1 >= text.size()) return true;
+            const char16_t next = static_cast<char16_t>(text[i + 1]);
+            if (next < 0xDC00 || next > 0xDFFF) return true;
+            ++i;
+        } else if (c >= 0xDC00 && c <= 0xDFFF) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// nlohmann's messages begin with "[json.exception.parse_error.101] "; the
+// reader of a catalog complaint needs only what follows.
+std::string WithoutExceptionTag(const std::string& message)
+{
+    const std::size_t end = message.find("] ");
+    return (!message.empty() && message[0] == '[' && end != std::string::npos) ? message.substr(end + 2) : message;
+}
+
+}  // namespace
+
+CCatalogFile::CCatalogFile(std::filesystem::path path, nlohmann::ordered_json document, CCatalogContent content)
+    : m_path(std::move(path)), m_document(std::move(document)), m_content(std::move(content))
+{
+}
+
+HRESULT CCatalogFile::Open(const std::filesystem::path& path, std::unique_ptr<CCatalogFile>& file,
+                           std::string& problem)
+{
+    file.reset();
+    std::string text;
+    const HRESULT hr = ReadWholeFile(path, text, problem);
+    if (FAILED(hr)) return hr;
+    nlohmann::ordered_json document;
+    try {
+        document = nlohmann::ordered_json::parse(text);
+    } catch (const nlohmann::json::parse_error& error) {
+        problem = "not valid JSON: " + WithoutExceptionTag(error.what());
+        return HRESULT_FROM_WIN32(ERROR_INVALID_DATA);
+    }
+    try {
+        CCatalogContent content = ReadCatalogContent(document, path);
+        file.reset(new CCatalogFile(path, std::move(document), std::move(content)));
+    } catch (const CCatalogFormatError& error) {
+        problem = error.what();
+        return HRESULT_FROM_WIN32(ERROR_INVALID_DATA);
+    }
+    return S_OK;
+}
+
+KeywordChange CCatalogFile::SetKeywords(std::size_t item, const WideString& keywords)
+{
+    if (HasUnpairedSurrogate(keywords)) return KeywordChange::NotStorable;
+    OptionalText& current = m_content.m_items.at(item).m_keywords;
+    // A null list and an empty one are the same text to every client.
+    if (current.value_or(WideString()) == keywords) return KeywordChange::Unchanged;
+    nlohmann::ordered_json& entry = m_document.at("items").at(item);
+    entry["keywords"] = ToUtf8(keywords);
+    current = keywords;
+    m_changed = true;
+    return KeywordChange::Changed;
+}
+
+bool CCatalogFile::Save(std::string& problem)
+{
+    std::string text;
+    try {
+        text = m_document.dump(2) + "\n";
+    } catch (const nlohmann::json::type_error& error) {
+        problem = "cannot write the catalog as JSON: " + WithoutExceptionTag(error.what());
+        return false;
+    }
+    if (!ReplaceFileAtomically(m_path, text, problem)) return false;
+    m_changed = false;
+    return true;
+}

@@ -1,0 +1,45 @@
+// One catalog file: read and checked once, changed only in its items'
+// keyword lists, and saved back with everything else as it was read (key
+// order and keys the host does not know included).
+#pragma once
+
+#include "model/catalog_records.h"
+
+#include <nlohmann/json.hpp>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+enum class KeywordChange { Unchanged, Changed, NotStorable };
+
+class CCatalogFile {
+public:
+    // Reads and checks the file. On failure `file` stays empty, the result
+    // is HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND) for a missing file,
+    // HRESULT_FROM_WIN32(ERROR_INVALID_DATA) for content that is not a
+    // catalog, another failure when it cannot be read, and `problem` says
+    // what is wrong. Throws std::bad_alloc.
+    static HRESULT Open(const std::filesystem::path& path, std::unique_ptr<CCatalogFile>& file, std::string& problem);
+
+    const std::filesystem::path& Path() const noexcept { return m_path; }
+    const CCatalogContent& Content() const noexcept { return m_content; }
+    bool IsChanged() const noexcept { return m_changed; }
+
+    // Replaces an item's whole keyword list, every code unit of it (embedded
+    // NULs included). Text that UTF-8 cannot hold (an unpaired surrogate) is
+    // refused rather than stored altered. Throws std::bad_alloc.
+    KeywordChange SetKeywords(std::size_t item, const WideString& keywords);
+
+    // Writes the changed catalog back atomically; clears the change mark on
+    // success. Throws std::bad_alloc.
+    bool Save(std::string& problem);
+
+private:
+    CCatalogFile(std::filesystem::path path, nlohmann::ordered_json document, CCatalogContent content);
+
+    std::filesystem::path m_path;
+    nlohmann::ordered_json m_document;
+    CCatalogContent m_content;
+    bool m_changed = false;
+};

@@ -1,0 +1,30 @@
+#include "model/host_objects.h"
+
+using namespace HostOperation;
+
+CHostApplicationObject::CHostApplicationObject(std::shared_ptr<CHostState> state) : CHostObject(std::move(state)) {}
+
+HRESULT CHostApplicationObject::get_Name(BSTR* name)
+{
+    return Serve(kApplicationName, name, [&](BSTR& out) { return CopyHostText(m_state->ApplicationLocked().m_name, out); });
+}
+
+HRESULT CHostApplicationObject::get_Version(BSTR* version)
+{
+    return Serve(kApplicationVersion, version,
+                 [&](BSTR& out) { return CopyHostText(m_state->ApplicationLocked().m_version, out); });
+}
+
+HRESULT CHostApplicationObject::get_Path(BSTR* path)
+{
+    return Serve(kApplicationPath, path, [&](BSTR& out) { return CopyHostText(m_state->ApplicationLocked().m_path, out); });
+}
+
+HRESULT CHostApplicationObject::get_ActiveCatalog(IHostCatalog** catalog)
+{
+    return Serve(kApplicationActiveCatalog, catalog, [&](IHostCatalog*& out) {
+        // No catalog active: success with nothing.
+        if (m_state->CatalogLocked()) out = new CHostCatalogObject(m_state);
+        return S_OK;
+    });
+}

@@ -1,0 +1,130 @@
+#include "model/host_state.h"
+
+#include "model/file_system.h"
+#include "model/host_operations.h"
+
+#include <cstdio>
+
+void ReportHostProblem(const std::filesystem::path& file, const std::string& problem) noexcept
+{
+    try {
+        std::fprintf(stderr, "lumora-host: %s: %s\n", PathToUtf8(file).c_str(), problem.c_str());
+    } catch (...) {
+        std::fputs("lumora-host: out of memory\n", stderr);
+    }
+    std::fflush(stderr);
+}
+
+CHostState::CHostState(std::optional<std::filesystem::path> traceFile)
+    : m_trace(std::move(traceFile)), m_defaultApplication(DefaultApplicationRecord())
+{
+}
+
+CHostState::~CHostState() = default;
+
+HRESULT CHostState::ActivateCatalog(const std::filesystem::path& path) noexcept
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_catalog) return S_OK;
+    try {
+        std::unique_ptr<CCatalogFile> file;
+        std::string problem;
+        const HRESULT hr = CCatalogFile::Open(path, file, problem);
+        if (FAILED(hr)) {
+            ReportHostProblem(path, problem);
+            return hr;
+        }
+        m_faults = CFaultPlan(file->Content().m_faults);
+        m_catalog = std::move(file);
+        return S_OK;
+    } catch (const std::bad_alloc&) {
+        ReportHostProblem(path, "out of memory while reading the catalog");
+        return E_OUTOFMEMORY;
+    }
+}
+
+bool CHostState::HasActiveCatalog()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_catalog != nullptr;
+}
+
+void CHostState::SetLastReleaseHandler(std::function<void()> handler)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_lastReleaseHandler = std::move(handler);
+}
+
+void CHostState::SaveIfChanged() noexcept
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    SaveIfChangedLocked();
+}
+
+void CHostState::Shutdown() noexcept
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_shutDown) return;
+    m_shutDown = true;
+    SaveIfChangedLocked();
+    try {
+        m_trace.WriteLine("references held by clients: " + std::to_string(m_clientReferences));
+    } catch (const std::bad_alloc&) {
+    }
+}
+
+ULONG CHostState::ClientReferences()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_clientReferences;
+}
+
+CFaultAction CHostState::BeginCallLocked(const std::string& label, const char* operation, const std::string& suffix)
+{
+    m_trace.WriteCall(label, operation, suffix);
+    return m_faults.CountCall(operation);
+}
+
+CFaultAction CHostState::CountCreationLocked() { return m_faults.CountCall(HostOperation::kCreateInstance); }
+
+void CHostState::AddReferenceLocked() noexcept { ++m_clientReferences; }
+
+bool CHostState::ReleaseReferenceLocked() noexcept
+{
+    if (m_clientReferences == 0 || --m_clientReferences != 0) return false;
+    SaveIfChangedLocked();
+    return true;
+}
+
+const CApplicationRecord& CHostState::ApplicationLocked() const noexcept
+{
+    return m_catalog ? m_catalog->Content().m_application : m_defaultApplication;
+}
+
+const CCatalogContent* CHostState::CatalogLocked() const noexcept { return m_catalog ? &m_catalog->Content() : nullptr; }
+
+KeywordChange CHostState::SetKeywordsLocked(std::size_t item, const WideString& keywords)
+{
+    return m_catalog ? m_catalog->SetKeywords(item, keywords) : KeywordChange::NotStorable;
+}
+
+void CHostState::NotifyLastRelease()
+{
+    std::function<void()> handler;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        handler = m_lastReleaseHandler;
+    }
+    if (handler) handler();
+}
+
+void CHostState::SaveIfChangedLocked() noexcept
+{
+    if (!m_catalog || !m_catalog->IsChanged()) return;
+    try {
+        std::string problem;
+        if (!m_catalog->Save(problem)) ReportHostProblem(m_catalog->Path(), "cannot save the catalog: " + problem);
+    } catch (const std::bad_alloc&) {
+        ReportHostProblem(m_catalog->Path(), "out of memory while saving the catalog");
+    }
+}

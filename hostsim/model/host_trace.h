@@ -1,0 +1,27 @@
+// The host's call trace: one line per call, appended and flushed at once so
+// a test can read the trace of a process that is still running (or crashed).
+#pragma once
+
+#include <cstdio>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+class CHostTrace {
+public:
+    explicit CHostTrace(std::optional<std::filesystem::path> file);
+    CHostTrace(const CHostTrace&) = delete;
+    CHostTrace& operator=(const CHostTrace&) = delete;
+    ~CHostTrace();
+
+    bool IsOn() const noexcept { return m_file.has_value(); }
+
+    // "<label> <operation><suffix>", e.g. "sets IHostMediaSets::Item(2)".
+    void WriteCall(const std::string& label, const char* operation, const std::string& suffix);
+    void WriteLine(const std::string& line);
+
+private:
+    std::optional<std::filesystem::path> m_file;
+    std::FILE* m_stream = nullptr;
+    bool m_broken = false;  // could not be opened: complained once, then quiet
+};
