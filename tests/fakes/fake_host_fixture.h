@@ -7,12 +7,18 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 class CFakeHostTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))); }
 
+    // Publishes the fake host as the host's class until the test ends.
+    void RegisterHost() { m_registration = std::make_unique<CFakeHostRegistration>(m_host); }
+
     void TearDown() override
     {
+        m_registration.reset();
         // An error object nobody asked for stays in the thread's slot, as
         // with the real runtime; it is not the code under test's to release.
         IErrorInfo* stale = nullptr;
@@ -21,4 +27,5 @@ protected:
     }
 
     CFakeHost m_host;
+    std::unique_ptr<CFakeHostRegistration> m_registration;
 };
