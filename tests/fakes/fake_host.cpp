@@ -53,15 +53,17 @@ CFakeSetData& CFakeHost::AddSet(LONG index, const FakeText& name, std::optional<
         set.parent = std::to_string(*parentIndex);
         set.level = 2;
     }
+    m_setsById[set.id] = m_sets.size();
+    m_listed.push_back(m_sets.size());
+    m_hidden.push_back(false);
     m_sets.push_back(std::move(set));
     return m_sets.back();
 }
 
 CFakeSetData* CFakeHost::FindSet(const std::string& id)
 {
-    for (CFakeSetData& set : m_sets)
-        if (set.id == id) return &set;
-    return nullptr;
+    const auto found = m_setsById.find(id);
+    return found == m_setsById.end() ? nullptr : &m_sets[found->second];
 }
 
 CFakeSetData& CFakeHost::Set(const std::string& id)
@@ -94,12 +96,22 @@ CFakeItemData& CFakeHost::Item(const std::string& id)
     return *item;
 }
 
-std::vector<CFakeSetData*> CFakeHost::ListedSets()
+void CFakeHost::SetHidden(const std::string& id, bool hidden)
 {
-    std::vector<CFakeSetData*> listed;
-    for (CFakeSetData& set : m_sets)
-        if (!set.hidden) listed.push_back(&set);
-    return listed;
+    const auto found = m_setsById.find(id);
+    if (found == m_setsById.end()) throw std::out_of_range("fake host has no set " + id);
+    m_hidden[found->second] = hidden;
+    m_listed.clear();
+    for (std::size_t position = 0; position < m_sets.size(); ++position)
+        if (!m_hidden[position]) m_listed.push_back(position);
+}
+
+LONG CFakeHost::ListedSetCount() const { return static_cast<LONG>(m_listed.size()); }
+
+CFakeSetData* CFakeHost::ListedSet(LONG position)
+{
+    if (position < 1 || static_cast<std::size_t>(position) > m_listed.size()) return nullptr;
+    return &m_sets[m_listed[static_cast<std::size_t>(position) - 1]];
 }
 
 // ---- behaviour ----

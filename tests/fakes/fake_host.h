@@ -73,9 +73,13 @@ public:
 
     // Adds a set at the end of the catalog's list. Its id is the decimal
     // index, or, when that id is taken, the index with a letter behind it.
+    // Ids never change once a set is added.
     CFakeSetData& AddSet(LONG index, const FakeText& name = WideString(),
                          std::optional<LONG> parentIndex = std::nullopt);
     CFakeSetData& Set(const std::string& id);
+    // A hidden set is left out of the catalog's list but can still be
+    // returned as a parent.
+    void SetHidden(const std::string& id, bool hidden);
     CFakeItemData& AddItem(const std::string& id, const FakeText& keywords = WideString());
     CFakeItemData& Item(const std::string& id);
 
@@ -121,7 +125,9 @@ public:
     CFakeOutcome Enter(CFakeObjectCore& object, const std::string& operation, const std::string& suffix,
                        bool hostOperation);
     std::optional<LONG> CountHookResult(const std::string& label);
-    std::vector<CFakeSetData*> ListedSets();
+    // The sets of the catalog's list: those not hidden, in list order.
+    LONG ListedSetCount() const;
+    CFakeSetData* ListedSet(LONG position);  // 1-based; null when out of range
     CFakeSetData* FindSet(const std::string& id);
     CFakeItemData* FindItem(const std::string& id);
 
@@ -143,6 +149,9 @@ private:
     CFakeApplicationData m_application;
     CFakeCatalogData m_catalog;
     std::deque<CFakeSetData> m_sets;
+    std::map<std::string, std::size_t> m_setsById;  // a deep hierarchy needs fast lookups
+    std::vector<bool> m_hidden;
+    std::vector<std::size_t> m_listed;  // positions in m_sets of the sets not hidden
     std::deque<CFakeItemData> m_items;
 
     bool m_freshObjects = false;

@@ -36,7 +36,6 @@ struct CFakeSetData {
     std::string parent;        // id of the parent set; empty: top level
     bool nullItems = false;    // MediaItems gives null
     std::vector<std::string> items;  // item ids in collection order, repeats allowed
-    bool hidden = false;       // left out of the list, still reachable as a parent
 };
 
 struct CFakeItemData {

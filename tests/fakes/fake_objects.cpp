@@ -125,7 +125,7 @@ HRESULT CFakeMediaSets::get_Count(LONG* count)
     const CFakeOutcome outcome = Serve("Count");
     if (outcome.failed) return outcome.hr;
     const std::optional<LONG> replaced = Host().CountHookResult(Label());
-    const LONG listed = static_cast<LONG>(Host().ListedSets().size());
+    const LONG listed = Host().ListedSetCount();
     return ServeValue(outcome, count, replaced ? *replaced : listed);
 }
 
@@ -135,9 +135,9 @@ HRESULT CFakeMediaSets::get_Item(LONG position, IHostMediaSet** set)
     *set = nullptr;
     const CFakeOutcome outcome = Serve("Item", "(" + std::to_string(position) + ")");
     if (outcome.failed) return outcome.hr;
-    const std::vector<CFakeSetData*> listed = Host().ListedSets();
-    if (position < 1 || static_cast<std::size_t>(position) > listed.size()) return E_INVALIDARG;
-    return ServeObject(outcome, set, [&] { return Host().ObtainSet(listed[position - 1]->id); });
+    const CFakeSetData* listed = Host().ListedSet(position);
+    if (!listed) return E_INVALIDARG;
+    return ServeObject(outcome, set, [&] { return Host().ObtainSet(listed->id); });
 }
 
 // ---- one media set ----

@@ -259,8 +259,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(DriverTest, EmptyCatalogListsNoRootsAndSucceeds)
 {
-    m_host.Set("3").hidden = true;
-    m_host.Set("5").hidden = true;
+    m_host.SetHidden("3", true);
+    m_host.SetHidden("5", true);
     const CRun run = Run();
     EXPECT_EQ(run.hr, S_OK);
     EXPECT_EQ(run.out, kBlocks + "Media Set Root Entries: 0\n");
