@@ -25,6 +25,5 @@ HRESULT CHostAnnotationsObject::put_Keywords(BSTR keywords)
             // Marking the catalog changed is all; it is saved when the
             // clients let go of the host, or when the host ends.
             return m_state->SetKeywordsLocked(m_item, text) == KeywordChange::NotStorable ? E_INVALIDARG : S_OK;
-        },
-        "(put)");
+        });
 }

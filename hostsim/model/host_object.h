@@ -125,11 +125,11 @@ protected:
     // One call that changes the host: traced, counted, then `apply` runs
     // under the lock.
     template <class Apply>
-    HRESULT ServeChange(const char* operation, Apply&& apply, const std::string& suffix) noexcept
+    HRESULT ServeChange(const char* operation, Apply&& apply) noexcept
     {
         std::lock_guard<std::mutex> lock(m_state->Mutex());
         try {
-            const CFaultAction fault = m_state->BeginCallLocked(TraceLabel(), operation, suffix);
+            const CFaultAction fault = m_state->BeginCallLocked(TraceLabel(), operation, std::string());
             if (fault.m_kind == CFaultAction::Kind::Fail) return Failed(operation, fault.m_hresult);
             const HRESULT hr = apply();
             return FAILED(hr) ? Failed(operation, hr) : hr;
