@@ -18,7 +18,6 @@ def main():
         trace = os.path.join(work, "trace.txt")
         subprocess.run([sys.executable, generator, catalog, "--depth", str(depth), "--items", "0",
                         "--skip-ancestors"], check=True)
-        # The deepest set gets one item so the longest keyword is written.
         env = dict(os.environ, LUMORA_CATALOG=catalog, LUMORA_TRACE=trace)
         result = subprocess.run([binary, catalog], env=env, capture_output=True, timeout=600)
         lines = result.stdout.decode("utf-8").splitlines()
