@@ -184,15 +184,6 @@ TEST_F(HostObjectsTest, PutRefusesTextTheCatalogCannotHold)
     EXPECT_EQ(annotations->put_Keywords(nullptr), S_OK) << "a null BSTR is the empty list";
 }
 
-TEST_F(HostObjectsTest, OutPointersMustNotBeNull)
-{
-    CHeld<IHostCatalog> catalog;
-    ASSERT_EQ(m_application->get_ActiveCatalog(catalog.Put()), S_OK);
-    EXPECT_EQ(m_application->get_Name(nullptr), E_POINTER);
-    EXPECT_EQ(catalog->get_Index(nullptr), E_POINTER);
-    EXPECT_EQ(catalog->get_MediaSets(nullptr), E_POINTER);
-}
-
 TEST_F(HostObjectsTest, IdentityDispatchAndPlaceholders)
 {
     IUnknown* unknown = nullptr;
@@ -217,17 +208,6 @@ TEST_F(HostObjectsTest, IdentityDispatchAndPlaceholders)
     ASSERT_EQ(m_application->get_ActiveCatalog(catalog.Put()), S_OK);
     EXPECT_EQ(catalog->Reserved7(), E_NOTIMPL);
     EXPECT_EQ(catalog->Reserved29(), E_NOTIMPL);
-}
-
-TEST(HostCreationTest, RefusesAggregation)
-{
-    CHostOverCatalog host("{}");
-    CHeld<IHostApplication> outer;
-    ASSERT_EQ(host.Create(outer.Put()), S_OK);
-    IUnknown* object = nullptr;
-    EXPECT_EQ(host.Factory()->CreateInstance(outer.Get(), IID_IUnknown, reinterpret_cast<void**>(&object)),
-              CLASS_E_NOAGGREGATION);
-    EXPECT_EQ(object, nullptr);
 }
 
 TEST(HostCreationTest, WithoutACatalogTheHostHasNoActiveCatalog)
