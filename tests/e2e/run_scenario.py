@@ -18,6 +18,8 @@ scenario.json keys:
                   $DIR (the run's folder) replaced; default ["$CATALOG"]
   "exit"          the run's HRESULT as hex text, e.g. "0x80004005"; default "0x0"
   "catalog_name"  file name of the catalog copy; default "catalog.json"
+  "catalog_from"  the catalog to copy, relative to the scenario folder, when
+                  it is not the scenario's own catalog.json
   "active"        false: no catalog is active (LUMORA_CATALOG empty)
   "runs"          how many times to run; every run must meet the expected exit
                   value and standard error, and the last one the expected output
@@ -83,7 +85,7 @@ def main():
     work = tempfile.mkdtemp(prefix="quillfen-e2e-")
     try:
         catalog = os.path.join(work, scenario.get("catalog_name", "catalog.json"))
-        source = os.path.join(scenario_dir, "catalog.json")
+        source = os.path.join(scenario_dir, scenario.get("catalog_from", "catalog.json"))
         if os.path.exists(source):
             shutil.copyfile(source, catalog)
         names = {"$CATALOG": catalog, "$DIR": work}
