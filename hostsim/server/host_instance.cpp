@@ -36,6 +36,11 @@ HRESULT CRunningHostClaim::Claim()
 
 void CRunningHostClaim::WaitForStopRequest() const { WaitForSingleObject(m_stopRequest, INFINITE); }
 
+void CRunningHostClaim::RequestStop() const noexcept
+{
+    if (m_stopRequest) SetEvent(m_stopRequest);
+}
+
 void CRunningHostClaim::Release()
 {
     if (!m_running) return;

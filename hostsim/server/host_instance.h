@@ -15,8 +15,9 @@ public:
 
     // Fails with HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS) while another host runs.
     HRESULT Claim();
-    // Blocks until /stop asks this host to end.
+    // Blocks until /stop (or RequestStop) asks this host to end.
     void WaitForStopRequest() const;
+    void RequestStop() const noexcept;
     // Lets a waiting /stop return; call once everything is saved.
     void Release();
 

@@ -1,0 +1,74 @@
+// lumora-host.exe, the host stand-in as an out-of-process COM server:
+//   lumora-host.exe <catalog>        serve with that catalog active until /stop
+//   lumora-host.exe /stop            stop the running host once it has saved
+//   lumora-host.exe /regserver       register the type library and the class
+//   lumora-host.exe /unregserver     remove both
+//   lumora-host.exe -Embedding       started by COM: no catalog active
+// The exit value is an HRESULT.
+#include "host_console.h"
+#include "host_instance.h"
+#include "host_registration.h"
+#include "host_server.h"
+#include "platform/ascii_case.h"
+
+#include <string>
+
+namespace {
+
+// How long /stop waits for the host to save and end.
+constexpr DWORD kStopTimeoutMilliseconds = 60000;
+
+// Options are accepted with "/" or "-" and in any case of their letters. A
+// "/" followed by more separators is a path, as Wine users may write one.
+bool LooksLikeOption(const std::wstring& argument)
+{
+    if (argument.size() < 2) return false;
+    if (argument[0] == L'-') return true;
+    return argument[0] == L'/' && argument.find_first_of(L"/\\", 1) == std::wstring::npos;
+}
+
+bool IsOption(const std::wstring& argument, const wchar_t* name)
+{
+    return LooksLikeOption(argument) && EqualIgnoringAsciiCase(argument.substr(1), std::wstring(name));
+}
+
+HRESULT Report(HRESULT hr, const wchar_t* success, const wchar_t* failure)
+{
+    wchar_t code[16];
+    swprintf(code, 16, L"0x%08lX", static_cast<unsigned long>(hr));
+    if (SUCCEEDED(hr)) WriteHostLine(HostStream::Output, std::wstring(L"lumora-host: ") + success);
+    else WriteHostLine(HostStream::Error, std::wstring(L"lumora-host: ") + failure + L" (" + code + L")");
+    return hr;
+}
+
+HRESULT Run(int argc, wchar_t** argv)
+{
+    if (argc != 2) {
+        WriteHostLine(HostStream::Error, L"Usage: lumora-host.exe CatalogFileName | /stop | /regserver | /unregserver");
+        return E_INVALIDARG;
+    }
+    const std::wstring argument = argv[1];
+    if (IsOption(argument, L"regserver")) {
+        const HRESULT hr = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        return Report(FAILED(hr) ? hr : RegisterHostServer(), L"registered", L"cannot register");
+    }
+    if (IsOption(argument, L"unregserver")) {
+        const HRESULT hr = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        return Report(FAILED(hr) ? hr : UnregisterHostServer(), L"unregistered", L"cannot unregister");
+    }
+    if (IsOption(argument, L"stop")) {
+        const HRESULT hr = StopRunningHost(kStopTimeoutMilliseconds);
+        return Report(hr, L"stopped",
+                      hr == HRESULT_FROM_WIN32(ERROR_NOT_FOUND) ? L"no host is running" : L"cannot stop the host");
+    }
+    if (IsOption(argument, L"embedding")) return ServeComClientsUntilReleased();
+    if (LooksLikeOption(argument)) {
+        WriteHostLine(HostStream::Error, L"lumora-host: unknown option " + argument);
+        return E_INVALIDARG;
+    }
+    return ServeCatalogUntilStopped(argument);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) { return static_cast<int>(Run(argc, argv)); }

@@ -1,0 +1,170 @@
+#include "host_server.h"
+
+#include "host/host_interfaces.h"
+#include "host_console.h"
+#include "host_instance.h"
+#include "model/file_system.h"
+#include "model/host_class_factory.h"
+#include "type_library_dispatch.h"
+
+#include <memory>
+#include <new>
+
+namespace {
+
+// A host that COM started but that no client ever reaches (its creation
+// failed, or the client died) must not stay behind for ever.
+constexpr DWORD kIdleLimitMilliseconds = 30000;
+
+const CRunningHostClaim* g_consoleStopTarget = nullptr;
+
+// Ctrl+C or closing the console window stops a hand-started host the way
+// /stop does, so a changed catalog is still saved.
+BOOL WINAPI StopOnConsoleSignal(DWORD)
+{
+    if (g_consoleStopTarget) g_consoleStopTarget->RequestStop();
+    return TRUE;
+}
+
+// The class object, registered for as long as this object lives.
+class CClassRegistration {
+public:
+    CClassRegistration() = default;
+    CClassRegistration(const CClassRegistration&) = delete;
+    CClassRegistration& operator=(const CClassRegistration&) = delete;
+    virtual ~CClassRegistration() { Revoke(); }
+
+    HRESULT Register(std::shared_ptr<CHostState> state)
+    {
+        CHostClassFactory* factory = nullptr;
+        try {
+            factory = new CHostClassFactory(std::move(state), nullptr);
+        } catch (const std::bad_alloc&) {
+            return E_OUTOFMEMORY;
+        }
+        const HRESULT hr =
+            CoRegisterClassObject(CLSID_LumoraApplication, factory, CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE, &m_cookie);
+        factory->Release();
+        if (FAILED(hr)) m_cookie = 0;
+        return hr;
+    }
+
+    // New clients are turned away from here on.
+    void Revoke()
+    {
+        if (m_cookie != 0) CoRevokeClassObject(m_cookie);
+        m_cookie = 0;
+    }
+
+private:
+    DWORD m_cookie = 0;
+};
+
+void Complain(const WideString& what, HRESULT hr)
+{
+    wchar_t code[16];
+    swprintf(code, 16, L"0x%08lX", static_cast<unsigned long>(hr));
+    WriteHostLine(HostStream::Error, L"lumora-host: " + what + L" (" + code + L")");
+}
+
+HRESULT StartCom(CTypeLibraryDispatch& dispatch)
+{
+    HRESULT hr = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    if (FAILED(hr)) {
+        Complain(L"cannot initialize COM", hr);
+        return hr;
+    }
+    hr = dispatch.Load();
+    if (FAILED(hr)) {
+        Complain(L"cannot load the type library bound into this program", hr);
+        return hr;
+    }
+    SetHostDispatchHook(&dispatch);
+    return S_OK;
+}
+
+}  // namespace
+
+HRESULT ServeCatalogUntilStopped(const std::filesystem::path& catalog)
+{
+    CRunningHostClaim claim;
+    HRESULT hr = claim.Claim();
+    if (FAILED(hr)) {
+        Complain(hr == HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS) ? L"another host is already running"
+                                                                 : L"cannot claim the running host's name",
+                 hr);
+        return hr;
+    }
+    CTypeLibraryDispatch dispatch;
+    hr = StartCom(dispatch);
+    if (FAILED(hr)) return hr;
+
+    std::shared_ptr<CHostState> state;
+    try {
+        state = std::make_shared<CHostState>(PathFromEnvironment("LUMORA_TRACE"));
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+    // The catalog is read before the host says it is ready, so a file that
+    // cannot be used is reported at once (ActivateCatalog says why).
+    const std::filesystem::path active = AbsolutePath(catalog);
+    hr = state->ActivateCatalog(active);
+    if (FAILED(hr)) return hr;
+
+    {
+        CClassRegistration registration;
+        hr = registration.Register(state);
+        if (FAILED(hr)) {
+            Complain(L"cannot register the application class", hr);
+            state->Shutdown();
+            return hr;
+        }
+        g_consoleStopTarget = &claim;
+        SetConsoleCtrlHandler(StopOnConsoleSignal, TRUE);
+        WriteHostLine(HostStream::Output, L"lumora-host: ready, catalog " + PathToWide(active));
+        claim.WaitForStopRequest();
+    }
+    SetConsoleCtrlHandler(StopOnConsoleSignal, FALSE);
+    g_consoleStopTarget = nullptr;
+    SetHostDispatchHook(nullptr);
+    state->Shutdown();
+    // Only now may a waiting /stop return: the catalog is saved.
+    claim.Release();
+    return S_OK;
+}
+
+HRESULT ServeComClientsUntilReleased()
+{
+    CTypeLibraryDispatch dispatch;
+    HRESULT hr = StartCom(dispatch);
+    if (FAILED(hr)) return hr;
+
+    const HANDLE released = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (!released) return HRESULT_FROM_WIN32(GetLastError());
+    std::shared_ptr<CHostState> state;
+    try {
+        state = std::make_shared<CHostState>(PathFromEnvironment("LUMORA_TRACE"));
+        state->SetLastReleaseHandler([released] { SetEvent(released); });
+    } catch (const std::bad_alloc&) {
+        CloseHandle(released);
+        return E_OUTOFMEMORY;
+    }
+    {
+        CClassRegistration registration;
+        hr = registration.Register(state);
+        if (FAILED(hr)) {
+            Complain(L"cannot register the application class", hr);
+        } else {
+            // Ends after the last release, or after an idle spell in which no
+            // client holds anything.
+            while (WaitForSingleObject(released, kIdleLimitMilliseconds) == WAIT_TIMEOUT &&
+                   state->ClientReferences() != 0) {
+            }
+        }
+    }
+    SetHostDispatchHook(nullptr);
+    state->Shutdown();
+    state->SetLastReleaseHandler(nullptr);
+    CloseHandle(released);
+    return hr;
+}
