@@ -20,6 +20,7 @@ int main(int argc, char** argv)
         std::vector<WideString> arguments;
         std::vector<const OLECHAR*> pointers;
         arguments.reserve(static_cast<std::size_t>(argc));
+        pointers.reserve(static_cast<std::size_t>(argc) + 1);
         for (int i = 0; i < argc; ++i) arguments.push_back(FromUtf8(argv[i]));
         for (const WideString& argument : arguments) pointers.push_back(argument.c_str());
         return ExitValueFor(RunQuillfen(argc, pointers.data()));

@@ -16,7 +16,7 @@ public:
     CCountedRef(CCountedRef&& other) noexcept : m_object(std::exchange(other.m_object, nullptr)) {}
     CCountedRef& operator=(const CCountedRef& other) noexcept
     {
-        Assign(other.m_object);
+        if (this != &other) Assign(other.m_object);
         return *this;
     }
     CCountedRef& operator=(CCountedRef&& other) noexcept

@@ -24,7 +24,7 @@ HRESULT SetErrorInfo(ULONG reserved, IErrorInfo* info);
 
 // The host-call error: carries the failing HRESULT and, optionally, the error
 // object of the failing call. Copying shares the error object.
-class _com_error {
+class _com_error {  // NOLINT(bugprone-reserved-identifier): the name host code is written against
 public:
     explicit _com_error(HRESULT hr, IErrorInfo* info = nullptr, bool addRef = false) noexcept;
     _com_error(const _com_error& other) noexcept;
