@@ -23,6 +23,21 @@ HANDLE Handle(ConsoleStream stream)
     return GetStdHandle(stream == ConsoleStream::Output ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
 }
 
+// Writes all of `text` through `write`, which may take it in parts.
+template <class C, class W>
+bool WriteAll(const std::basic_string<C>& text, W write)
+{
+    const C* cursor = text.data();
+    DWORD left = static_cast<DWORD>(text.size());
+    while (left > 0) {
+        DWORD written = 0;
+        if (!write(cursor, left, &written) || written == 0) return false;
+        cursor += written;
+        left -= written;
+    }
+    return true;
+}
+
 // A console takes UTF-16 as it is; anything else (a pipe or a file) gets
 // UTF-8 with CR LF, which every reader of redirected output understands.
 bool WriteLine(ConsoleStream stream, const WideString& line)
@@ -30,28 +45,13 @@ bool WriteLine(ConsoleStream stream, const WideString& line)
     const HANDLE handle = Handle(stream);
     if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return false;
     DWORD mode = 0;
-    if (GetConsoleMode(handle, &mode)) {
-        const WideString text = line + L"\r\n";
-        const wchar_t* cursor = text.data();
-        DWORD left = static_cast<DWORD>(text.size());
-        while (left > 0) {
-            DWORD written = 0;
-            if (!WriteConsoleW(handle, cursor, left, &written, nullptr) || written == 0) return false;
-            cursor += written;
-            left -= written;
-        }
-        return true;
-    }
-    const std::string bytes = ToUtf8(line) + "\r\n";
-    const char* cursor = bytes.data();
-    DWORD left = static_cast<DWORD>(bytes.size());
-    while (left > 0) {
-        DWORD written = 0;
-        if (!WriteFile(handle, cursor, left, &written, nullptr) || written == 0) return false;
-        cursor += written;
-        left -= written;
-    }
-    return true;
+    if (GetConsoleMode(handle, &mode))
+        return WriteAll(line + L"\r\n", [handle](const wchar_t* text, DWORD count, DWORD* written) {
+            return WriteConsoleW(handle, text, count, written, nullptr) != FALSE;
+        });
+    return WriteAll(ToUtf8(line) + "\r\n", [handle](const char* text, DWORD count, DWORD* written) {
+        return WriteFile(handle, text, count, written, nullptr) != FALSE;
+    });
 }
 
 #else
