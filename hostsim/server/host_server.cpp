@@ -34,11 +34,11 @@ public:
     CClassRegistration& operator=(const CClassRegistration&) = delete;
     virtual ~CClassRegistration() { Revoke(); }
 
-    HRESULT Register(std::shared_ptr<CHostState> state)
+    HRESULT Register(std::shared_ptr<CHostState> state, CHostClassFactory::CPrepare prepare)
     {
         CHostClassFactory* factory = nullptr;
         try {
-            factory = new CHostClassFactory(std::move(state), nullptr);
+            factory = new CHostClassFactory(std::move(state), std::move(prepare));
         } catch (const std::bad_alloc&) {
             return E_OUTOFMEMORY;
         }
@@ -105,15 +105,19 @@ HRESULT ServeCatalogUntilStopped(const std::filesystem::path& catalog)
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }
-    // The catalog is read before the host says it is ready, so a file that
-    // cannot be used is reported at once (ActivateCatalog says why).
-    const std::filesystem::path active = AbsolutePath(catalog);
-    hr = state->ActivateCatalog(active);
-    if (FAILED(hr)) return hr;
-
+    // As in process, the catalog is read when the first client creates the
+    // application: a file that cannot be used fails that creation with its
+    // HRESULT, and the host says why on its standard error. Until a catalog
+    // could be read, every creation tries again.
+    std::filesystem::path active;
+    try {
+        active = AbsolutePath(catalog);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
     {
         CClassRegistration registration;
-        hr = registration.Register(state);
+        hr = registration.Register(state, [active](CHostState& host) { return host.ActivateCatalog(active); });
         if (FAILED(hr)) {
             Complain(L"cannot register the application class", hr);
             state->Shutdown();
@@ -151,7 +155,7 @@ HRESULT ServeComClientsUntilReleased()
     }
     {
         CClassRegistration registration;
-        hr = registration.Register(state);
+        hr = registration.Register(state, nullptr);
         if (FAILED(hr)) {
             Complain(L"cannot register the application class", hr);
         } else {

@@ -6,8 +6,9 @@
 
 #include <filesystem>
 
-// Makes `catalog` active, registers the class object for every client and
-// serves until `lumora-host.exe /stop`; saves the catalog before returning.
+// Registers the class object for every client and serves until
+// `lumora-host.exe /stop`; `catalog` becomes active when the first client
+// creates the application. Saves a changed catalog before returning.
 HRESULT ServeCatalogUntilStopped(const std::filesystem::path& catalog);
 
 // Started by COM (-Embedding): no catalog is active, and the host ends once

@@ -1,0 +1,205 @@
+"""Runs an end-to-end scenario (the folder format of tests/e2e/run_scenario.py)
+with Quillfen.exe under Wine, against lumora-host.exe in its own process.
+
+What differs from the POSIX run, and only that:
+  - paths: $DIR and $CATALOG are Windows paths (Z:\\...), and "/" below $DIR
+    becomes "\\";
+  - line ends: the expected output is compared with CR LF;
+  - the exit value: the full 32-bit HRESULT, read with the launcher;
+  - the host: a catalog that is active means a host started by hand with that
+    catalog, which the runner stops (/stop) after the last run; no active
+    catalog means the host that COM starts with -Embedding, which must end on
+    its own after the last release. A catalog edited between runs is edited
+    while the host is stopped, as a user would restart it;
+  - the trace of the last run is what the host appended during that run, plus
+    the line it writes when it ends;
+  - expected standard error lines that start with "lumora-host: " come from the
+    host's process, so they are compared with the hand-started host's standard
+    error.
+
+Keys only Windows scenarios use (tests/wine/scenarios):
+  "host"        "hand", "com" or "none" (no host running); the default follows
+                "active"
+  "registered"  false: the host is unregistered for the run
+  "files"       more files copied from the scenario folder into the run's
+                folder; each must be left byte for byte unchanged
+Placeholder: $LOWERCASE_DRIVE_DIR is $DIR with its drive letter in lower case.
+"""
+import json
+import os
+import shutil
+import sys
+import tempfile
+import time
+
+from wine_session import WineError, adapt_paths, wait_for_trace_end, windows_path
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
+from run_scenario import rename_sets  # noqa: E402  the same edits as on POSIX
+
+HOST_LINE = "lumora-host: "
+LAST_TRACE_LINE = "references held by clients:"
+
+
+def _read(path):
+    with open(path, encoding="utf-8") as handle:
+        return handle.read()
+
+
+def _crlf(text):
+    return text.replace("\r\n", "\n").replace("\n", "\r\n")
+
+
+class ScenarioRun:
+    def __init__(self, session, scenario_dir, scratch_dir):
+        self.session = session
+        self.dir = scenario_dir
+        with open(os.path.join(scenario_dir, "scenario.json"), encoding="utf-8") as handle:
+            self.scenario = json.load(handle)
+        self.work = tempfile.mkdtemp(prefix=os.path.basename(scenario_dir) + "-", dir=scratch_dir)
+        self.failures = []
+
+    def applies(self):
+        return "windows" in self.scenario.get("platforms", ["posix", "windows"])
+
+    def adapt(self, text):
+        return adapt_paths(text, windows_path(self.work), self.windows_catalog)
+
+    def expected(self, name):
+        path = os.path.join(self.dir, name)
+        return self.adapt(_read(path)) if os.path.exists(path) else ""
+
+    def run(self):
+        scenario = self.scenario
+        self.catalog = os.path.join(self.work, scenario.get("catalog_name", "catalog.json"))
+        self.windows_catalog = windows_path(self.catalog)
+        source = os.path.join(self.dir, scenario.get("catalog_from", "catalog.json"))
+        if os.path.exists(source):
+            shutil.copyfile(source, self.catalog)
+        extra_files = {}
+        for name in scenario.get("files", []):
+            shutil.copyfile(os.path.join(self.dir, name), os.path.join(self.work, name))
+            extra_files[name] = open(os.path.join(self.work, name), "rb").read()
+
+        args = [self.adapt(argument) for argument in scenario.get("args", ["$CATALOG"])]
+        trace = os.path.join(self.work, "trace.txt")
+        env = {"LUMORA_TRACE": windows_path(trace)}
+        want_out = _crlf(self.expected("stdout.txt"))
+        want_err_lines = self.expected("stderr.txt").splitlines()
+        want_err = _crlf("".join(line + "\n" for line in want_err_lines if not line.startswith(HOST_LINE)))
+        want_host_err = [line for line in want_err_lines if line.startswith(HOST_LINE)]
+        want_exit = int(scenario.get("exit", "0x0"), 16) & 0xFFFFFFFF
+        before = open(self.catalog, "rb").read() if os.path.exists(self.catalog) else None
+        mode = scenario.get("host", "hand" if scenario.get("active", True) else "com")
+        registered = scenario.get("registered", True)
+        host_err_path = os.path.join(self.work, "host-stderr.txt")
+        quillfen = self.session.exe("Quillfen.exe")
+
+        host = None
+        host_errors = ""
+        offset = 0
+        try:
+            if not registered:
+                self.session.unregister()
+            if mode == "hand":
+                host = self.session.start_host(self.windows_catalog, host_err_path, env)
+            runs = int(scenario.get("runs", 1))
+            for run in range(1, runs + 1):
+                if run > 1 and scenario.get("between_runs"):
+                    if host:
+                        host_errors += self._stop(host)
+                        host = None
+                    rename_sets(self.catalog, scenario["between_runs"])
+                    if mode == "hand":
+                        host = self.session.start_host(self.windows_catalog, host_err_path + f".{run}", env)
+                offset = os.path.getsize(trace) if os.path.exists(trace) else 0
+                out, err, value = self.session.run(quillfen, args, env, cwd=self.work)
+                out, err = out.decode("utf-8", "replace"), err.decode("utf-8", "replace")
+                if run == runs and out != want_out:
+                    self.fail(f"run {run}: standard output differs\n--- expected\n{want_out}--- got\n{out}")
+                if err != want_err:
+                    self.fail(f"run {run}: standard error differs\n--- expected\n{want_err}--- got\n{err}")
+                if value != want_exit:
+                    self.fail(f"run {run}: exit value 0x{value:08X}, expected 0x{want_exit:08X}")
+        except WineError as error:
+            self.fail(str(error))
+        finally:
+            if host:
+                try:
+                    host_errors += self._stop(host)
+                except WineError as error:
+                    self.fail(str(error))
+            if not registered:
+                self.session.register()
+
+        if mode == "com" and not scenario.get("host_untouched") and not wait_for_trace_end(trace):
+            self.fail("the host that COM started did not end after its clients released it")
+        self.check_trace(trace, offset)
+        if mode == "hand":
+            got = [line for line in host_errors.replace("\r\n", "\n").splitlines()]
+            if got != want_host_err:
+                self.fail("the host's standard error differs\n--- expected\n" + "\n".join(want_host_err) +
+                          "\n--- got\n" + "\n".join(got))
+        self.check_catalog(before)
+        for name, content in extra_files.items():
+            if open(os.path.join(self.work, name), "rb").read() != content:
+                self.fail(f"{name} changed although it is not the active catalog")
+        return self.failures
+
+    def _stop(self, host):
+        self.session.stop_host(host)
+        return host.stderr()
+
+    def check_trace(self, trace, offset):
+        if not os.path.exists(trace):
+            if self.scenario.get("host", "") != "none" and not self.scenario.get("host_untouched"):
+                self.fail("the host wrote no trace")
+            return
+        with open(trace, "rb") as handle:
+            handle.seek(offset)
+            lines = handle.read().decode("utf-8", "replace").splitlines()
+        if lines and lines[-1] != LAST_TRACE_LINE + " 0":
+            self.fail(f"trace does not end with all references released: {lines[-1]!r}")
+        calls = [line for line in lines if not line.startswith(LAST_TRACE_LINE)]
+        if self.scenario.get("host_untouched") and calls:
+            self.fail(f"the host was called: {calls[0]!r}")
+        if self.scenario.get("no_put") and any(line.endswith("(put)") for line in lines):
+            self.fail("the last run wrote a keyword list")
+        want_path = os.path.join(self.dir, "trace.txt")
+        if os.path.exists(want_path) and lines != self.expected("trace.txt").splitlines():
+            self.fail("trace differs\n--- expected\n" + self.expected("trace.txt") + "--- got\n" +
+                      "\n".join(lines))
+
+    def check_catalog(self, before):
+        if before is None:
+            return
+        after = open(self.catalog, "rb").read()
+        after_path = os.path.join(self.dir, "catalog.after.json")
+        if os.path.exists(after_path):
+            want = json.loads(_read(after_path))
+            got = json.loads(after.decode("utf-8"))
+            if got != want:
+                self.fail("catalog afterwards differs\n--- expected\n" +
+                          json.dumps(want, indent=2, ensure_ascii=False) + "\n--- got\n" +
+                          json.dumps(got, indent=2, ensure_ascii=False))
+        elif after != before:
+            self.fail("the catalog changed although no change was expected")
+
+    def fail(self, message):
+        self.failures.append(message)
+
+    def clean(self):
+        shutil.rmtree(self.work, ignore_errors=True)
+
+
+def run_scenario(session, scenario_dir, scratch_dir):
+    """Returns None when the scenario is not one for Windows, else its failures."""
+    run = ScenarioRun(session, scenario_dir, scratch_dir)
+    if not run.applies():
+        run.clean()
+        return None
+    failures = run.run()
+    # A failed scenario's folder stays for a look; the next test run clears it.
+    if not failures:
+        run.clean()
+    return failures
