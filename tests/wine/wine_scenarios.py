@@ -121,6 +121,10 @@ class ScenarioRun:
                     self.fail(f"run {run}: standard error differs\n--- expected\n{want_err}--- got\n{err}")
                 if value != want_exit:
                     self.fail(f"run {run}: exit value 0x{value:08X}, expected 0x{want_exit:08X}")
+            # The host saves as soon as its clients have let go, so a finished
+            # run can be checked while the host keeps running.
+            if host:
+                self.check_catalog(before, " while the host still runs")
         except WineError as error:
             self.fail(str(error))
         finally:
@@ -140,7 +144,7 @@ class ScenarioRun:
             if got != want_host_err:
                 self.fail("the host's standard error differs\n--- expected\n" + "\n".join(want_host_err) +
                           "\n--- got\n" + "\n".join(got))
-        self.check_catalog(before)
+        self.check_catalog(before, "")
         for name, content in extra_files.items():
             if open(os.path.join(self.work, name), "rb").read() != content:
                 self.fail(f"{name} changed although it is not the active catalog")
@@ -170,7 +174,7 @@ class ScenarioRun:
             self.fail("trace differs\n--- expected\n" + self.expected("trace.txt") + "--- got\n" +
                       "\n".join(lines))
 
-    def check_catalog(self, before):
+    def check_catalog(self, before, when):
         if before is None:
             return
         after = open(self.catalog, "rb").read()
@@ -179,11 +183,11 @@ class ScenarioRun:
             want = json.loads(_read(after_path))
             got = json.loads(after.decode("utf-8"))
             if got != want:
-                self.fail("catalog afterwards differs\n--- expected\n" +
+                self.fail(f"catalog afterwards differs{when}\n--- expected\n" +
                           json.dumps(want, indent=2, ensure_ascii=False) + "\n--- got\n" +
                           json.dumps(got, indent=2, ensure_ascii=False))
         elif after != before:
-            self.fail("the catalog changed although no change was expected")
+            self.fail(f"the catalog changed{when} although no change was expected")
 
     def fail(self, message):
         self.failures.append(message)
