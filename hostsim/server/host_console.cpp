@@ -2,6 +2,7 @@
 
 #include "platform/utf8.h"
 
+#include <cwchar>
 #include <new>
 #include <string>
 
@@ -38,4 +39,20 @@ void WriteHostLine(HostStream stream, const WideString& line) noexcept
     } catch (const std::bad_alloc&) {
         // A line that cannot be built is dropped; the host keeps serving.
     }
+}
+
+void ReportHostFailure(const wchar_t* what, HRESULT hr) noexcept
+{
+    try {
+        WriteHostLine(HostStream::Error, L"lumora-host: " + WideString(what) + L" (" + HresultText(hr) + L")");
+    } catch (const std::bad_alloc&) {
+        // The exit value still carries the failure.
+    }
+}
+
+WideString HresultText(HRESULT hr)
+{
+    wchar_t text[16];
+    std::swprintf(text, 16, L"0x%08lX", static_cast<unsigned long>(hr));
+    return text;
 }

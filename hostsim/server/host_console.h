@@ -8,3 +8,9 @@
 enum class HostStream { Output, Error };
 
 void WriteHostLine(HostStream stream, const WideString& line) noexcept;
+
+// "lumora-host: <what> (0x8007000E)" on standard error.
+void ReportHostFailure(const wchar_t* what, HRESULT hr) noexcept;
+
+// An HRESULT as users look it up: 0x and eight hexadecimal digits.
+WideString HresultText(HRESULT hr);

@@ -11,6 +11,7 @@
 #include "host_server.h"
 #include "platform/ascii_case.h"
 
+#include <new>
 #include <string>
 
 namespace {
@@ -34,10 +35,8 @@ bool IsOption(const std::wstring& argument, const wchar_t* name)
 
 HRESULT Report(HRESULT hr, const wchar_t* success, const wchar_t* failure)
 {
-    wchar_t code[16];
-    swprintf(code, 16, L"0x%08lX", static_cast<unsigned long>(hr));
     if (SUCCEEDED(hr)) WriteHostLine(HostStream::Output, std::wstring(L"lumora-host: ") + success);
-    else WriteHostLine(HostStream::Error, std::wstring(L"lumora-host: ") + failure + L" (" + code + L")");
+    else ReportHostFailure(failure, hr);
     return hr;
 }
 
@@ -71,4 +70,13 @@ HRESULT Run(int argc, wchar_t** argv)
 
 }  // namespace
 
-int wmain(int argc, wchar_t** argv) { return static_cast<int>(Run(argc, argv)); }
+int wmain(int argc, wchar_t** argv)
+{
+    try {
+        return static_cast<int>(Run(argc, argv));
+    } catch (const std::bad_alloc&) {
+        // Only start-up builds text and objects on this thread; the calls of
+        // clients run on COM's threads and answer E_OUTOFMEMORY themselves.
+        return static_cast<int>(E_OUTOFMEMORY);
+    }
+}

@@ -60,27 +60,36 @@ private:
     DWORD m_cookie = 0;
 };
 
-void Complain(const WideString& what, HRESULT hr)
-{
-    wchar_t code[16];
-    swprintf(code, 16, L"0x%08lX", static_cast<unsigned long>(hr));
-    WriteHostLine(HostStream::Error, L"lumora-host: " + what + L" (" + code + L")");
-}
+// IDispatch of every host object answers from the type library for as long
+// as this object lives.
+class CDispatchFromTypeLibrary {
+public:
+    CDispatchFromTypeLibrary() = default;
+    CDispatchFromTypeLibrary(const CDispatchFromTypeLibrary&) = delete;
+    CDispatchFromTypeLibrary& operator=(const CDispatchFromTypeLibrary&) = delete;
+    virtual ~CDispatchFromTypeLibrary() { SetHostDispatchHook(nullptr); }
 
-HRESULT StartCom(CTypeLibraryDispatch& dispatch)
+    HRESULT Install()
+    {
+        const HRESULT hr = m_dispatch.Load();
+        if (SUCCEEDED(hr)) SetHostDispatchHook(&m_dispatch);
+        return hr;
+    }
+
+private:
+    CTypeLibraryDispatch m_dispatch;
+};
+
+HRESULT StartCom(CDispatchFromTypeLibrary& dispatch)
 {
     HRESULT hr = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     if (FAILED(hr)) {
-        Complain(L"cannot initialize COM", hr);
+        ReportHostFailure(L"cannot initialize COM", hr);
         return hr;
     }
-    hr = dispatch.Load();
-    if (FAILED(hr)) {
-        Complain(L"cannot load the type library bound into this program", hr);
-        return hr;
-    }
-    SetHostDispatchHook(&dispatch);
-    return S_OK;
+    hr = dispatch.Install();
+    if (FAILED(hr)) ReportHostFailure(L"cannot load the type library bound into this program", hr);
+    return hr;
 }
 
 }  // namespace
@@ -90,47 +99,37 @@ HRESULT ServeCatalogUntilStopped(const std::filesystem::path& catalog)
     CRunningHostClaim claim;
     HRESULT hr = claim.Claim();
     if (FAILED(hr)) {
-        Complain(hr == HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS) ? L"another host is already running"
-                                                                 : L"cannot claim the running host's name",
-                 hr);
+        ReportHostFailure(hr == HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS) ? L"another host is already running"
+                                                                         : L"cannot claim the running host's name",
+                          hr);
         return hr;
     }
-    CTypeLibraryDispatch dispatch;
+    CDispatchFromTypeLibrary dispatch;
     hr = StartCom(dispatch);
     if (FAILED(hr)) return hr;
 
-    std::shared_ptr<CHostState> state;
-    try {
-        state = std::make_shared<CHostState>(PathFromEnvironment("LUMORA_TRACE"));
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
+    const auto state = std::make_shared<CHostState>(PathFromEnvironment("LUMORA_TRACE"));
     // As in process, the catalog is read when the first client creates the
     // application: a file that cannot be used fails that creation with its
     // HRESULT, and the host says why on its standard error. Until a catalog
     // could be read, every creation tries again.
-    std::filesystem::path active;
-    try {
-        active = AbsolutePath(catalog);
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
+    const std::filesystem::path active = AbsolutePath(catalog);
+    const WideString ready = L"lumora-host: ready, catalog " + PathToWide(active);
     {
         CClassRegistration registration;
         hr = registration.Register(state, [active](CHostState& host) { return host.ActivateCatalog(active); });
         if (FAILED(hr)) {
-            Complain(L"cannot register the application class", hr);
+            ReportHostFailure(L"cannot register the application class", hr);
             state->Shutdown();
             return hr;
         }
         g_consoleStopTarget = &claim;
         SetConsoleCtrlHandler(StopOnConsoleSignal, TRUE);
-        WriteHostLine(HostStream::Output, L"lumora-host: ready, catalog " + PathToWide(active));
+        WriteHostLine(HostStream::Output, ready);
         claim.WaitForStopRequest();
+        SetConsoleCtrlHandler(StopOnConsoleSignal, FALSE);
+        g_consoleStopTarget = nullptr;
     }
-    SetConsoleCtrlHandler(StopOnConsoleSignal, FALSE);
-    g_consoleStopTarget = nullptr;
-    SetHostDispatchHook(nullptr);
     state->Shutdown();
     // Only now may a waiting /stop return: the catalog is saved.
     claim.Release();
@@ -139,25 +138,19 @@ HRESULT ServeCatalogUntilStopped(const std::filesystem::path& catalog)
 
 HRESULT ServeComClientsUntilReleased()
 {
-    CTypeLibraryDispatch dispatch;
+    CDispatchFromTypeLibrary dispatch;
     HRESULT hr = StartCom(dispatch);
     if (FAILED(hr)) return hr;
 
     const HANDLE released = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     if (!released) return HRESULT_FROM_WIN32(GetLastError());
-    std::shared_ptr<CHostState> state;
-    try {
-        state = std::make_shared<CHostState>(PathFromEnvironment("LUMORA_TRACE"));
-        state->SetLastReleaseHandler([released] { SetEvent(released); });
-    } catch (const std::bad_alloc&) {
-        CloseHandle(released);
-        return E_OUTOFMEMORY;
-    }
+    const auto state = std::make_shared<CHostState>(PathFromEnvironment("LUMORA_TRACE"));
+    state->SetLastReleaseHandler([released] { SetEvent(released); });
     {
         CClassRegistration registration;
         hr = registration.Register(state, nullptr);
         if (FAILED(hr)) {
-            Complain(L"cannot register the application class", hr);
+            ReportHostFailure(L"cannot register the application class", hr);
         } else {
             // Ends after the last release, or after an idle spell in which no
             // client holds anything.
@@ -166,7 +159,6 @@ HRESULT ServeComClientsUntilReleased()
             }
         }
     }
-    SetHostDispatchHook(nullptr);
     state->Shutdown();
     state->SetLastReleaseHandler(nullptr);
     CloseHandle(released);
