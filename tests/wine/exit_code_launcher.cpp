@@ -66,10 +66,23 @@ int wmain(int argc, wchar_t** argv)
     startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
     startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(argv[2], &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                        &process)) {
+    // Wine now and then fails to create a process with an internal error that
+    // is gone a moment later; any other failure is the program's own.
+    DWORD error = ERROR_SUCCESS;
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        std::wstring attemptLine = commandLine;  // CreateProcessW may write into it
+        if (CreateProcessW(argv[2], &attemptLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                           &process)) {
+            error = ERROR_SUCCESS;
+            break;
+        }
+        error = GetLastError();
+        if (error != ERROR_INTERNAL_ERROR) break;
+        Sleep(200);
+    }
+    if (error != ERROR_SUCCESS) {
         std::fprintf(stderr, "exit-code-launcher: cannot start the program (error %lu)\n",
-                     static_cast<unsigned long>(GetLastError()));
+                     static_cast<unsigned long>(error));
         return 3;
     }
     WaitForSingleObject(process.hProcess, INFINITE);

@@ -74,7 +74,7 @@ class WineSession:
         which then stays up until stop() so later programs start quickly."""
         if fresh and os.path.exists(self.prefix):
             self.stop()
-            shutil.rmtree(self.prefix)
+            _remove_tree(self.prefix)
         os.makedirs(os.path.dirname(self.prefix), exist_ok=True)
         try:
             subprocess.run(["wine", "wineboot", "--init"], env=self.env, stdout=subprocess.DEVNULL,
@@ -88,11 +88,20 @@ class WineSession:
         subprocess.run(["wineserver", "-p"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def stop(self):
-        """Ends every process of this prefix and its wineserver, no other."""
-        subprocess.run(["wineserver", "-k"], env=self.env, stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL, timeout=60)
-        subprocess.run(["wineserver", "-w"], env=self.env, stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL, timeout=60)
+        """Ends every process of this prefix and its wineserver, no other, and
+        waits until that server is gone (-k succeeds while there is one)."""
+        deadline = time.monotonic() + 30
+        while time.monotonic() < deadline:
+            killed = subprocess.run(["wineserver", "-k"], env=self.env, stdout=subprocess.DEVNULL,
+                                    stderr=subprocess.DEVNULL, timeout=60)
+            if killed.returncode != 0:
+                return
+            time.sleep(0.2)
+
+    def restart(self):
+        """After a host that would not stop: a clean slate for what follows."""
+        self.stop()
+        subprocess.run(["wineserver", "-p"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     # Programs -------------------------------------------------------------
 
@@ -110,19 +119,25 @@ class WineSession:
             os.remove(exit_file)
         command = ["wine", self.exe("exit-code-launcher.exe"), windows_path(exit_file),
                    windows_path(exe)] + list(args)
-        try:
-            with open(out_file, "wb") as out, open(err_file, "wb") as err:
-                subprocess.run(command, env=self._environment(extra_env), cwd=cwd, stdin=subprocess.DEVNULL,
-                               stdout=out, stderr=err, timeout=timeout)
-        except subprocess.TimeoutExpired as error:
-            raise WineError(f"{os.path.basename(exe)} did not finish within {timeout} s") from error
-        finally:
+        for _ in range(2):
+            try:
+                with open(out_file, "wb") as out, open(err_file, "wb") as err:
+                    status = subprocess.run(command, env=self._environment(extra_env), cwd=cwd,
+                                            stdin=subprocess.DEVNULL, stdout=out, stderr=err,
+                                            timeout=timeout).returncode
+            except subprocess.TimeoutExpired as error:
+                _take(out_file), _take(err_file)
+                raise WineError(f"{os.path.basename(exe)} did not finish within {timeout} s") from error
             stdout, stderr = _take(out_file), _take(err_file)
+            # Wine failed to start the launcher itself, which then said and
+            # ran nothing: that start is tried once more.
+            if os.path.exists(exit_file) or status == 0 or stdout or stderr:
+                break
         try:
             value = int(_take(exit_file).decode("ascii").strip(), 16)
         except (OSError, ValueError) as error:
-            raise WineError(f"no exit value for {os.path.basename(exe)}: "
-                            f"{stderr.decode('utf-8', 'replace').strip()}") from error
+            raise WineError(f"no exit value for {os.path.basename(exe)} (wine ended with {status}): "
+                            f"{(stdout + stderr).decode('utf-8', 'replace').strip()}") from error
         return stdout, stderr, value
 
     def run_host_command(self, option, extra_env=None, timeout=90):
@@ -167,18 +182,49 @@ class WineSession:
             time.sleep(0.02)
 
     def stop_host(self, host, timeout=60):
-        """lumora-host.exe /stop, which returns once the host has saved and ended."""
+        """lumora-host.exe /stop, which returns once the host has saved and
+        ended. Should the host not stop, every process of the prefix is ended,
+        so the next test does not meet it."""
         try:
-            self.run_host_command("/stop")
+            try:
+                self.run_host_command("/stop")
+            except WineError:
+                # Now and then Wine fails to start a program at all; a host
+                # that is still there gets a second /stop.
+                if not _ended(host.process, 5):
+                    self.run_host_command("/stop")
             host.process.wait(timeout=timeout)
-        except (WineError, subprocess.TimeoutExpired):
-            self._kill(host)
-            raise
+        except (WineError, subprocess.TimeoutExpired) as error:
+            self.restart()
+            host.process.wait(timeout=timeout)
+            raise WineError(f"lumora-host.exe did not stop: {error}") from error
 
     def _kill(self, host):
         if host.process.poll() is None:
             host.process.kill()
             host.process.wait(timeout=30)
+
+
+def _remove_tree(path):
+    """A wineserver that was just told to end may still be saving its
+    registry files into the prefix for a moment."""
+    for _ in range(40):
+        try:
+            shutil.rmtree(path)
+            return
+        except FileNotFoundError:
+            return
+        except OSError:
+            time.sleep(0.25)
+    raise WineError(f"cannot remove the old Wine prefix {path}")
+
+
+def _ended(process, seconds):
+    try:
+        process.wait(timeout=seconds)
+        return True
+    except subprocess.TimeoutExpired:
+        return False
 
 
 def _take(path):
