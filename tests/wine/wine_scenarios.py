@@ -140,7 +140,7 @@ class ScenarioRun:
             self.fail("the host that COM started did not end after its clients released it")
         self.check_trace(trace, offset)
         if mode == "hand":
-            got = [line for line in host_errors.replace("\r\n", "\n").splitlines()]
+            got = host_errors.replace("\r\n", "\n").splitlines()
             if got != want_host_err:
                 self.fail("the host's standard error differs\n--- expected\n" + "\n".join(want_host_err) +
                           "\n--- got\n" + "\n".join(got))
