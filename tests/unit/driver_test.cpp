@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <thread>
 #include <functional>
 
 namespace {
@@ -201,6 +202,21 @@ TEST_F(DriverTest, UnregisteredHostFailsToOpenTheApplication)
     EXPECT_EQ(run.hr, REGDB_E_CLASSNOTREG);
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err, "Failed to open application\n");
+}
+
+TEST_F(DriverTest, ThreadAlreadyInAnotherApartmentFailsToInitializeCom)
+{
+    // A fresh thread that has already joined a single-threaded apartment
+    // cannot join the multithreaded one.
+    CRun run;
+    std::thread([&] {
+        ASSERT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
+        run = Run();
+    }).join();
+    EXPECT_EQ(run.hr, RPC_E_CHANGED_MODE);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "Failed to initialize COM\n");
+    EXPECT_TRUE(m_host.Calls().empty());
 }
 
 TEST_F(DriverTest, MismatchChangesNoKeywordAndBuildsNoTree)

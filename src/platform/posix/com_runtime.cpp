@@ -37,7 +37,8 @@ ClassRegistry& Registry()
     return registry;
 }
 
-thread_local bool t_initialised = false;
+// How this thread initialised COM: -1 not yet, else the COINIT flags.
+thread_local long t_apartment = -1;
 thread_local IErrorInfo* t_errorInfo = nullptr;
 
 }  // namespace
@@ -46,8 +47,10 @@ HRESULT CoInitializeEx(void* reserved, DWORD flags)
 {
     if (reserved != nullptr) return E_INVALIDARG;
     if (flags != COINIT_MULTITHREADED && flags != COINIT_APARTMENTTHREADED) return E_INVALIDARG;
-    if (t_initialised) return S_FALSE;
-    t_initialised = true;
+    // As on Windows: a second initialisation in the same apartment model is
+    // counted as success, one in the other model is refused.
+    if (t_apartment >= 0) return t_apartment == static_cast<long>(flags) ? S_FALSE : RPC_E_CHANGED_MODE;
+    t_apartment = static_cast<long>(flags);
     return S_OK;
 }
 
@@ -81,7 +84,7 @@ HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD /*context*/, REF
 {
     if (!object) return E_POINTER;
     *object = nullptr;
-    if (!t_initialised) return CO_E_NOTINITIALIZED;
+    if (t_apartment < 0) return CO_E_NOTINITIALIZED;
     IUnknown* registered = nullptr;
     {
         ClassRegistry& registry = Registry();
