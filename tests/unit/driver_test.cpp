@@ -4,6 +4,7 @@
 #include "app/driver.h"
 
 #include "fakes/console_capture.h"
+#include "fakes/example_listing.h"
 #include "fakes/fake_host_fixture.h"
 
 #include <gtest/gtest.h>
@@ -24,19 +25,6 @@ const char* const kCatalogBlock =
     "Catalog Index: 1\n"
     "Catalog Name: Photos\n"
     "Catalog Path: D:\\Archive\\Photos\n";
-const char* const kListing =
-    "Media Set Root Entries: 1\n"
-    "Media Set Index: 3\n"
-    "Media Set Name: A\n"
-    "Media Set Level: 1\n"
-    "Media Set Parent: None\n"
-    "Media Set Children: 1\n"
-    "Media Set Index: 5\n"
-    "Media Set Name: B\n"
-    "Media Set Level: 2\n"
-    "Media Set Parent: 3\n"
-    "Media Set Children: 0\n";
-
 const OLECHAR* const kCatalogPath = OLESTR("D:\\Archive\\Photos");
 
 struct CRun {
@@ -79,7 +67,7 @@ TEST_F(DriverTest, SuccessfulRunWritesTheWholeReportAndTheKeywords)
 {
     const CRun run = Run();
     EXPECT_EQ(run.hr, S_OK);
-    EXPECT_EQ(run.out, std::string(kApplicationBlock) + kCatalogBlock + kListing);
+    EXPECT_EQ(run.out, std::string(kApplicationBlock) + kCatalogBlock + kExampleListing);
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(m_host.Item("1").keywords, WideString(OLESTR("beach;{Root}{A}")));
     EXPECT_EQ(m_host.Item("2").keywords, WideString(OLESTR("{Root}{A};{Root}{A}{B}")));
@@ -192,7 +180,7 @@ INSTANTIATE_TEST_SUITE_P(
         CFailureRow{"LoadMeetsACycle", [](CFakeHost& h) { h.Set("3").parent = "5"; },
                     HRESULT_FROM_WIN32(ERROR_CIRCULAR_DEPENDENCY), kBlocks, "Failed to load media sets\n"},
         CFailureRow{"KeywordPassFails", [](CFakeHost& h) { h.FailCall("Keywords(put)", kDisconnected).Nth(2); },
-                    kDisconnected, kBlocks + kListing, "Failed to add keywords\n"}),
+                    kDisconnected, kBlocks + kExampleListing, "Failed to add keywords\n"}),
     [](const ::testing::TestParamInfo<CFailureRow>& info) { return info.param.name; });
 
 TEST_F(DriverTest, UnregisteredHostFailsToOpenTheApplication)
@@ -264,9 +252,9 @@ INSTANTIATE_TEST_SUITE_P(
     Prints, DriverSilentPrintFailureTest,
     ::testing::Values(
         CSilentFailure{"ApplicationBlock", [](CFakeHost& h) { h.FailCall("Version", E_FAIL); },
-                       std::string("Application Name: Lumora\n") + kCatalogBlock + kListing},
+                       std::string("Application Name: Lumora\n") + kCatalogBlock + kExampleListing},
         CSilentFailure{"CatalogBlock", [](CFakeHost& h) { h.FailCall("Index", E_FAIL).On("catalog"); },
-                       std::string(kApplicationBlock) + kListing},
+                       std::string(kApplicationBlock) + kExampleListing},
         CSilentFailure{"Listing", [](CFakeHost& h) { h.FailCall("Level", E_FAIL).On("set:5"); },
                        kBlocks +
                            "Media Set Root Entries: 1\nMedia Set Index: 3\nMedia Set Name: A\nMedia Set Level: 1\n"

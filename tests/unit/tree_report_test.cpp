@@ -3,6 +3,7 @@
 // value is read from the host when its line is written; a failed read ends
 // the whole listing without a partial line.
 #include "fakes/console_capture.h"
+#include "fakes/example_listing.h"
 #include "fakes/fake_host_fixture.h"
 #include "fakes/tree_shape.h"
 
@@ -39,19 +40,6 @@ protected:
         return indexes;
     }
 };
-
-const char* const kExampleListing =
-    "Media Set Root Entries: 1\n"
-    "Media Set Index: 3\n"
-    "Media Set Name: A\n"
-    "Media Set Level: 1\n"
-    "Media Set Parent: None\n"
-    "Media Set Children: 1\n"
-    "Media Set Index: 5\n"
-    "Media Set Name: B\n"
-    "Media Set Level: 2\n"
-    "Media Set Parent: 3\n"
-    "Media Set Children: 0\n";
 
 TEST_F(TreeReportTest, ExampleListingReadsEachValueAsItsLineIsWritten)
 {
