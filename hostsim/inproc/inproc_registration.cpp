@@ -5,6 +5,7 @@
 #include "host/host_interfaces.h"
 #include "model/file_system.h"
 #include "model/host_class_factory.h"
+#include "model/host_code_scope.h"
 
 #include <new>
 
@@ -22,6 +23,7 @@ class CInprocHost {
 public:
     CInprocHost()
     {
+        const CHostCodeScope hostCode;
         try {
             m_state = std::make_shared<CHostState>(PathFromEnvironment("LUMORA_TRACE"));
             CHostClassFactory* factory = new CHostClassFactory(m_state, &ActivateCatalogFromEnvironment);
@@ -37,6 +39,7 @@ public:
 
     ~CInprocHost()
     {
+        const CHostCodeScope hostCode;
         if (m_cookie != 0) CoRevokeClassObject(m_cookie);
         if (m_state) m_state->Shutdown();
     }

@@ -22,7 +22,7 @@ bool HasUnpairedSurrogate(const WideString& text)
     return false;
 }
 
-// nlohmann's messages begin with "[json.exception.parse_error.101] "; the
+// The library's messages begin with "[json.exception.type_error.316] "; the
 // reader of a catalog complaint needs only what follows.
 std::string WithoutExceptionTag(const std::string& message)
 {
@@ -32,7 +32,7 @@ std::string WithoutExceptionTag(const std::string& message)
 
 }  // namespace
 
-CCatalogFile::CCatalogFile(std::filesystem::path path, nlohmann::ordered_json document, CCatalogContent content)
+CCatalogFile::CCatalogFile(std::filesystem::path path, JsonDocument&& document, CCatalogContent&& content)
     : m_path(std::move(path)), m_document(std::move(document)), m_content(std::move(content))
 {
 }
@@ -44,13 +44,9 @@ HRESULT CCatalogFile::Open(const std::filesystem::path& path, std::unique_ptr<CC
     std::string text;
     const HRESULT hr = ReadWholeFile(path, text, problem);
     if (FAILED(hr)) return hr;
-    nlohmann::ordered_json document;
-    try {
-        document = nlohmann::ordered_json::parse(text);
-    } catch (const nlohmann::json::parse_error& error) {
-        problem = "not valid JSON: " + WithoutExceptionTag(error.what());
-        return HRESULT_FROM_WIN32(ERROR_INVALID_DATA);
-    }
+    JsonDocument document;
+    const CJsonEmptier emptier(document);  // whatever is left of it when Open ends, however it ends
+    if (!ParseJsonDocument(text, document, problem)) return HRESULT_FROM_WIN32(ERROR_INVALID_DATA);
     try {
         CCatalogContent content = ReadCatalogContent(document, path);
         file.reset(new CCatalogFile(path, std::move(document), std::move(content)));
@@ -67,9 +63,13 @@ KeywordChange CCatalogFile::SetKeywords(std::size_t item, const WideString& keyw
     OptionalText& current = m_content.m_items.at(item).m_keywords;
     // A null list and an empty one are the same text to every client.
     if (current.value_or(WideString()) == keywords) return KeywordChange::Unchanged;
-    nlohmann::ordered_json& entry = m_document.at("items").at(item);
-    entry["keywords"] = ToUtf8(keywords);
-    current = keywords;
+    // Everything that can fail comes first, so that the document and the
+    // content never disagree about a list.
+    WideString stored = keywords;
+    JsonDocument text(ToUtf8(keywords));
+    JsonDocument& slot = MemberForWriting(m_document.at("items").at(item), "keywords");
+    slot = std::move(text);
+    current = std::move(stored);
     m_changed = true;
     return KeywordChange::Changed;
 }

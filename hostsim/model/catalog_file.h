@@ -5,7 +5,7 @@
 
 #include "model/catalog_records.h"
 
-#include <nlohmann/json.hpp>
+#include "model/json_document.h"
 
 #include <filesystem>
 #include <memory>
@@ -36,10 +36,11 @@ public:
     bool Save(std::string& problem);
 
 private:
-    CCatalogFile(std::filesystem::path path, nlohmann::ordered_json document, CCatalogContent content);
+    CCatalogFile(std::filesystem::path path, JsonDocument&& document, CCatalogContent&& content);
 
     std::filesystem::path m_path;
-    nlohmann::ordered_json m_document;
+    JsonDocument m_document;
+    CJsonEmptier m_emptier{m_document};  // lets the document go without needing memory
     CCatalogContent m_content;
     bool m_changed = false;
 };

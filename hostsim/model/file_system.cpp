@@ -174,7 +174,8 @@ WideString PathToWide(const std::filesystem::path& path)
 #ifdef _WIN32
     return path.wstring();
 #else
-    return FromUtf8(path.string());
+    // Lossless, so that a file name that is not UTF-8 still matches itself.
+    return FromNativeBytes(path.native());
 #endif
 }
 

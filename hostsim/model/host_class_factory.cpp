@@ -1,5 +1,6 @@
 #include "model/host_class_factory.h"
 
+#include "model/host_code_scope.h"
 #include "model/host_objects.h"
 
 CHostClassFactory::CHostClassFactory(std::shared_ptr<CHostState> state, CPrepare prepare)
@@ -30,6 +31,7 @@ ULONG CHostClassFactory::Release()
 
 HRESULT CHostClassFactory::CreateInstance(IUnknown* outer, REFIID riid, void** object)
 {
+    const CHostCodeScope hostCode;
     if (!object) return E_POINTER;
     *object = nullptr;
     if (outer) return CLASS_E_NOAGGREGATION;

@@ -8,7 +8,9 @@ namespace {
 
 class CHostErrorInfo final : public IErrorInfo {
 public:
-    CHostErrorInfo(REFIID iid, WideString description) : m_iid(iid), m_description(std::move(description)) {}
+    CHostErrorInfo(REFIID iid, const char* operation, HRESULT hr) noexcept : m_iid(iid), m_operation(operation), m_hresult(hr)
+    {
+    }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override
     {
@@ -36,9 +38,23 @@ public:
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE GetSource(BSTR* source) override { return Copy(OLESTR("Lumora.Application"), source); }
+    // The text is made when a client asks for it, so that a failing call,
+    // perhaps failing for lack of memory, needs none for it.
     HRESULT STDMETHODCALLTYPE GetDescription(BSTR* description) override
     {
-        return Copy(m_description.c_str(), description);
+        if (!description) return E_POINTER;
+        *description = nullptr;
+        try {
+            char code[16];
+            std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(m_hresult));
+            WideString text;
+            for (const char* c = m_operation; *c; ++c) text += static_cast<OLECHAR>(*c);
+            text += OLESTR(" failed with ");
+            for (const char* c = code; *c; ++c) text += static_cast<OLECHAR>(*c);
+            return Copy(text.c_str(), description);
+        } catch (const std::bad_alloc&) {
+            return E_OUTOFMEMORY;
+        }
     }
     HRESULT STDMETHODCALLTYPE GetHelpFile(BSTR* helpFile) override
     {
@@ -64,7 +80,8 @@ private:
     }
 
     IID m_iid;
-    WideString m_description;
+    const char* m_operation;  // one of the host's operation names, never freed
+    HRESULT m_hresult;
     std::atomic<ULONG> m_references{1};
 };
 
@@ -72,17 +89,8 @@ private:
 
 void SetHostErrorInfo(REFIID iid, const char* operation, HRESULT hr) noexcept
 {
-    try {
-        char code[16];
-        std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(hr));
-        WideString description;
-        for (const char* c = operation; *c; ++c) description += static_cast<OLECHAR>(*c);
-        description += OLESTR(" failed with ");
-        for (const char* c = code; *c; ++c) description += static_cast<OLECHAR>(*c);
-        CHostErrorInfo* info = new CHostErrorInfo(iid, std::move(description));
-        SetErrorInfo(0, info);
-        info->Release();
-    } catch (const std::bad_alloc&) {
-        SetErrorInfo(0, nullptr);
-    }
+    CHostErrorInfo* info = new (std::nothrow) CHostErrorInfo(iid, operation, hr);
+    // Without memory for it the call still fails, with no error object.
+    SetErrorInfo(0, info);
+    if (info) info->Release();
 }

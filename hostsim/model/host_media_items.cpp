@@ -27,5 +27,5 @@ HRESULT CHostMediaItemsObject::get_Item(LONG position, IHostMediaItem** item)
             out = new CHostMediaItemObject(m_state, items[static_cast<std::size_t>(position) - 1]);
             return S_OK;
         },
-        ItemSuffix(position));
+        position);
 }

@@ -22,5 +22,5 @@ HRESULT CHostMediaSetsObject::get_Item(LONG position, IHostMediaSet** set)
             out = new CHostMediaSetObject(m_state, listed[static_cast<std::size_t>(position) - 1]);
             return S_OK;
         },
-        ItemSuffix(position));
+        position);
 }

@@ -6,6 +6,7 @@
 
 #include "host/host_interfaces.h"
 #include "model/dispatch_hook.h"
+#include "model/host_code_scope.h"
 #include "model/host_error_info.h"
 #include "model/host_operations.h"
 #include "model/host_state.h"
@@ -13,6 +14,7 @@
 #include <memory>
 #include <mutex>
 #include <new>
+#include <optional>
 #include <string>
 
 // Gaps in the host's vtables: there, but answering nothing.
@@ -27,6 +29,7 @@ public:
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override
     {
+        const CHostCodeScope hostCode;
         if (!object) return E_POINTER;
         if (riid == IID_IUnknown || riid == IID_IDispatch || riid == Iid()) {
             *object = static_cast<I*>(this);
@@ -42,6 +45,7 @@ public:
 
     ULONG STDMETHODCALLTYPE AddRef() override
     {
+        const CHostCodeScope hostCode;
         std::lock_guard<std::mutex> lock(m_state->Mutex());
         m_state->AddReferenceLocked();
         return ++m_references;
@@ -49,6 +53,7 @@ public:
 
     ULONG STDMETHODCALLTYPE Release() override
     {
+        const CHostCodeScope hostCode;
         ULONG left = 0;
         bool lastClientReference = false;
         {
@@ -103,14 +108,16 @@ protected:
     virtual std::string TraceLabel() const = 0;
 
     // One getter call: traced, counted for the fault plan, then `produce`
-    // fills the cleared out-value under the lock. `suffix` follows the
-    // operation in the trace, e.g. "(2)".
+    // fills the cleared out-value under the lock. An Item call gives its
+    // `position`, which the trace shows, e.g. "(2)".
     template <class T, class Produce>
-    HRESULT Serve(const char* operation, T* out, Produce&& produce, const std::string& suffix = std::string()) noexcept
+    HRESULT Serve(const char* operation, T* out, Produce&& produce,
+                  std::optional<LONG> position = std::nullopt) noexcept
     {
+        const CHostCodeScope hostCode;
         std::lock_guard<std::mutex> lock(m_state->Mutex());
         try {
-            const CFaultAction fault = m_state->BeginCallLocked(TraceLabel(), operation, suffix);
+            const CFaultAction fault = m_state->BeginCallLocked(TraceLabel(), operation, position);
             if (fault.m_kind == CFaultAction::Kind::Fail) return Failed(operation, fault.m_hresult);
             if (!out) return Failed(operation, E_POINTER);
             *out = T{};
@@ -127,9 +134,10 @@ protected:
     template <class Apply>
     HRESULT ServeChange(const char* operation, Apply&& apply) noexcept
     {
+        const CHostCodeScope hostCode;
         std::lock_guard<std::mutex> lock(m_state->Mutex());
         try {
-            const CFaultAction fault = m_state->BeginCallLocked(TraceLabel(), operation, std::string());
+            const CFaultAction fault = m_state->BeginCallLocked(TraceLabel(), operation, std::nullopt);
             if (fault.m_kind == CFaultAction::Kind::Fail) return Failed(operation, fault.m_hresult);
             const HRESULT hr = apply();
             return FAILED(hr) ? Failed(operation, hr) : hr;
@@ -164,5 +172,3 @@ inline HRESULT CopyHostText(const OptionalText& text, BSTR& out) noexcept
     out = SysAllocStringLen(text->data(), static_cast<UINT>(text->size()));
     return out ? S_OK : E_OUTOFMEMORY;
 }
-
-inline std::string ItemSuffix(LONG position) { return "(" + std::to_string(position) + ")"; }

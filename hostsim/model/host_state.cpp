@@ -5,13 +5,19 @@
 
 #include <cstdio>
 
-void ReportHostProblem(const std::filesystem::path& file, const std::string& problem) noexcept
+void ReportHostProblem(const std::filesystem::path& file, const char* problem, const char* detail) noexcept
 {
+    // Often called because memory ran out, so it needs none of its own.
+#ifdef _WIN32
     try {
-        std::fprintf(stderr, "lumora-host: %s: %s\n", PathToUtf8(file).c_str(), problem.c_str());
-    } catch (...) {
-        std::fputs("lumora-host: out of memory\n", stderr);
+        const std::string name = PathToUtf8(file);
+        std::fprintf(stderr, "lumora-host: %s: %s%s\n", name.c_str(), problem, detail);
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "lumora-host: %s%s\n", problem, detail);
     }
+#else
+    std::fprintf(stderr, "lumora-host: %s: %s%s\n", file.c_str(), problem, detail);
+#endif
     std::fflush(stderr);
 }
 
@@ -31,7 +37,7 @@ HRESULT CHostState::ActivateCatalog(const std::filesystem::path& path) noexcept
         std::string problem;
         const HRESULT hr = CCatalogFile::Open(path, file, problem);
         if (FAILED(hr)) {
-            ReportHostProblem(path, problem);
+            ReportHostProblem(path, problem.c_str());
             return hr;
         }
         m_faults = CFaultPlan(file->Content().m_faults);
@@ -79,9 +85,10 @@ ULONG CHostState::ClientReferences()
     return m_clientReferences;
 }
 
-CFaultAction CHostState::BeginCallLocked(const std::string& label, const char* operation, const std::string& suffix)
+CFaultAction CHostState::BeginCallLocked(const std::string& label, const char* operation,
+                                         std::optional<LONG> position)
 {
-    m_trace.WriteCall(label, operation, suffix);
+    m_trace.WriteCall(label, operation, position);
     return m_faults.CountCall(operation);
 }
 
@@ -123,7 +130,7 @@ void CHostState::SaveIfChangedLocked() noexcept
     if (!m_catalog || !m_catalog->IsChanged()) return;
     try {
         std::string problem;
-        if (!m_catalog->Save(problem)) ReportHostProblem(m_catalog->Path(), "cannot save the catalog: " + problem);
+        if (!m_catalog->Save(problem)) ReportHostProblem(m_catalog->Path(), "cannot save the catalog: ", problem.c_str());
     } catch (const std::bad_alloc&) {
         ReportHostProblem(m_catalog->Path(), "out of memory while saving the catalog");
     }

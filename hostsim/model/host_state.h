@@ -41,7 +41,7 @@ public:
     // For the host objects; each of these needs Mutex() held.
     std::mutex& Mutex() noexcept { return m_mutex; }
     // Traces one call and counts it for the fault plan. Throws std::bad_alloc.
-    CFaultAction BeginCallLocked(const std::string& label, const char* operation, const std::string& suffix);
+    CFaultAction BeginCallLocked(const std::string& label, const char* operation, std::optional<LONG> position);
     // Counts one creation of the application object (not traced).
     CFaultAction CountCreationLocked();
     void AddReferenceLocked() noexcept;
@@ -68,4 +68,4 @@ private:
 };
 
 // Writes one line on standard error, the host's only way to complain.
-void ReportHostProblem(const std::filesystem::path& file, const std::string& problem) noexcept;
+void ReportHostProblem(const std::filesystem::path& file, const char* problem, const char* detail = "") noexcept;

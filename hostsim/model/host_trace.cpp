@@ -12,15 +12,19 @@ CHostTrace::~CHostTrace()
     if (m_stream) std::fclose(m_stream);
 }
 
-void CHostTrace::WriteCall(const std::string& label, const char* operation, const std::string& suffix)
+void CHostTrace::WriteCall(const std::string& label, const char* operation, std::optional<LONG> position)
 {
     if (!m_file) return;
     std::string line;
-    line.reserve(label.size() + std::strlen(operation) + suffix.size() + 1);
+    line.reserve(label.size() + std::strlen(operation) + 14);
     line += label;
     line += ' ';
     line += operation;
-    line += suffix;
+    if (position) {
+        line += '(';
+        line += std::to_string(*position);
+        line += ')';
+    }
     WriteLine(line);
 }
 

@@ -2,6 +2,8 @@
 // a test can read the trace of a process that is still running (or crashed).
 #pragma once
 
+#include "platform/com.h"
+
 #include <cstdio>
 #include <filesystem>
 #include <optional>
@@ -16,8 +18,9 @@ public:
 
     bool IsOn() const noexcept { return m_file.has_value(); }
 
-    // "<label> <operation><suffix>", e.g. "sets IHostMediaSets::Item(2)".
-    void WriteCall(const std::string& label, const char* operation, const std::string& suffix);
+    // "<label> <operation>", with "(<position>)" for an Item call, e.g.
+    // "sets IHostMediaSets::Item(2)".
+    void WriteCall(const std::string& label, const char* operation, std::optional<LONG> position);
     void WriteLine(const std::string& line);
 
 private:

@@ -3,6 +3,9 @@
 namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
+// The lone surrogates that stand for the undecodable bytes 0x80-0xFF.
+constexpr char32_t kEscapeFirst = 0xDC80;
+constexpr char32_t kEscapeLast = 0xDCFF;
 
 void AppendUtf8(std::string& out, char32_t c)
 {
@@ -34,9 +37,9 @@ void AppendUtf16(WideString& out, char32_t c)
     }
 }
 
-}  // namespace
+enum class Undecodable { Replace, Escape };
 
-std::string ToUtf8(const OLECHAR* text, std::size_t length)
+std::string Encode(const OLECHAR* text, std::size_t length, Undecodable lone)
 {
     std::string out;
     out.reserve(length);
@@ -49,13 +52,17 @@ std::string ToUtf8(const OLECHAR* text, std::size_t length)
                 ++i;
             }
         }
+        if (lone == Undecodable::Escape && c >= kEscapeFirst && c <= kEscapeLast) {
+            out += static_cast<char>(c - 0xDC00);
+            continue;
+        }
         if (c >= 0xD800 && c <= 0xDFFF) c = kReplacement;
         AppendUtf8(out, c);
     }
     return out;
 }
 
-WideString FromUtf8(std::string_view text, bool* valid)
+WideString Decode(std::string_view text, Undecodable invalid, bool* valid)
 {
     WideString out;
     out.reserve(text.size());
@@ -86,7 +93,7 @@ WideString FromUtf8(std::string_view text, bool* valid)
         if (ok && (c < minimum || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))) ok = false;
         if (!ok) {
             allValid = false;
-            AppendUtf16(out, kReplacement);
+            AppendUtf16(out, invalid == Undecodable::Escape ? kEscapeFirst + (lead & 0x7F) : kReplacement);
             ++i;
             continue;
         }
@@ -95,4 +102,17 @@ WideString FromUtf8(std::string_view text, bool* valid)
     }
     if (valid) *valid = allValid;
     return out;
+}
+
+}  // namespace
+
+std::string ToUtf8(const OLECHAR* text, std::size_t length) { return Encode(text, length, Undecodable::Replace); }
+
+WideString FromUtf8(std::string_view text, bool* valid) { return Decode(text, Undecodable::Replace, valid); }
+
+WideString FromNativeBytes(std::string_view bytes) { return Decode(bytes, Undecodable::Escape, nullptr); }
+
+std::string ToNativeBytes(const OLECHAR* text, std::size_t length)
+{
+    return Encode(text, length, Undecodable::Escape);
 }

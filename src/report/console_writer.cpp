@@ -6,7 +6,6 @@
 #include <io.h>
 #else
 #include <cerrno>
-#include <csignal>
 #include <unistd.h>
 #endif
 
@@ -58,14 +57,10 @@ bool WriteLine(ConsoleStream stream, const WideString& line)
 
 bool WriteLine(ConsoleStream stream, const WideString& line)
 {
-    // A reader that goes away must not kill the run: the write then fails
-    // with EPIPE and the stream simply enters its error state.
-    static const bool sigpipeIgnored = [] {
-        std::signal(SIGPIPE, SIG_IGN);
-        return true;
-    }();
-    (void)sigpipeIgnored;
-    const std::string bytes = ToUtf8(line) + "\n";
+    // The process entry ignores SIGPIPE, so a reader that goes away only
+    // fails the write. Text goes out as the bytes it came from: a file name
+    // that is not UTF-8 is shown as the user typed it.
+    const std::string bytes = ToNativeBytes(line) + "\n";
     const int fd = stream == ConsoleStream::Output ? STDOUT_FILENO : STDERR_FILENO;
     const char* cursor = bytes.data();
     std::size_t left = bytes.size();

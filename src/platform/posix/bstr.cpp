@@ -1,8 +1,8 @@
 #include "com_runtime.h"
 
-#include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <new>
 
 namespace {
 
@@ -18,7 +18,9 @@ BSTR SysAllocStringLen(const OLECHAR* text, UINT length)
     if (length > (std::numeric_limits<std::uint32_t>::max() - kPrefix - sizeof(OLECHAR)) / sizeof(OLECHAR))
         return nullptr;
     const std::size_t bytes = static_cast<std::size_t>(length) * sizeof(OLECHAR);
-    auto* block = static_cast<char*>(std::malloc(kPrefix + bytes + sizeof(OLECHAR)));
+    // Through the nothrow operator new, so that BSTRs are counted, and can be
+    // made to fail, with every other allocation of the process.
+    auto* block = static_cast<char*>(::operator new(kPrefix + bytes + sizeof(OLECHAR), std::nothrow));
     if (!block) return nullptr;
     const auto byteLength = static_cast<std::uint32_t>(bytes);
     std::memcpy(block, &byteLength, kPrefix);
@@ -45,5 +47,5 @@ UINT SysStringLen(BSTR text) { return SysStringByteLen(text) / sizeof(OLECHAR); 
 
 void SysFreeString(BSTR text)
 {
-    if (text) std::free(Header(text));
+    if (text) ::operator delete(Header(text));
 }

@@ -1,5 +1,7 @@
 #include "com_runtime.h"
 
+#include <new>
+
 #include <cstring>
 #include <map>
 #include <mutex>
@@ -59,9 +61,13 @@ HRESULT CoRegisterClassObject(REFCLSID clsid, IUnknown* factory, DWORD /*context
     if (!factory || !cookie) return E_INVALIDARG;
     ClassRegistry& registry = Registry();
     std::lock_guard<std::mutex> guard(registry.lock);
+    try {
+        registry.byCookie.emplace(registry.nextCookie, Registration{clsid, factory});
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;  // nothing crosses a COM boundary
+    }
     factory->AddRef();
     *cookie = registry.nextCookie++;
-    registry.byCookie[*cookie] = Registration{clsid, factory};
     return S_OK;
 }
 
