@@ -36,7 +36,13 @@ HRESULT CHostClassFactory::CreateInstance(IUnknown* outer, REFIID riid, void** o
     *object = nullptr;
     if (outer) return CLASS_E_NOAGGREGATION;
     if (m_prepare) {
-        const HRESULT hr = m_prepare(*m_state);
+        // Preparing reads the environment and the catalog; nothing it throws
+        // may reach the client.
+        HRESULT hr = E_OUTOFMEMORY;
+        try {
+            hr = m_prepare(*m_state);
+        } catch (const std::bad_alloc&) {
+        }
         if (FAILED(hr)) return hr;
     }
 
