@@ -115,14 +115,12 @@ KeywordChange CHostState::SetKeywordsLocked(std::size_t item, const WideString& 
     return m_catalog ? m_catalog->SetKeywords(item, keywords) : KeywordChange::NotStorable;
 }
 
-void CHostState::NotifyLastRelease()
+void CHostState::NotifyLastRelease() noexcept
 {
-    std::function<void()> handler;
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        handler = m_lastReleaseHandler;
-    }
-    if (handler) handler();
+    // Called under the lock rather than copied out of it: a copy could fail
+    // for lack of memory inside a client's Release.
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_lastReleaseHandler) m_lastReleaseHandler();
 }
 
 void CHostState::SaveIfChangedLocked() noexcept

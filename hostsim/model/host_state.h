@@ -27,9 +27,10 @@ public:
     HRESULT ActivateCatalog(const std::filesystem::path& path) noexcept;
     bool HasActiveCatalog();
 
-    // Called, outside the lock, each time clients have released their last
-    // reference (after a changed catalog was saved). A host that COM started
-    // uses it to end itself.
+    // Called, under the lock, each time clients have released their last
+    // reference (after a changed catalog was saved); it must not call back
+    // into the host and must not throw. A host that COM started uses it to
+    // end itself.
     void SetLastReleaseHandler(std::function<void()> handler);
 
     void SaveIfChanged() noexcept;
@@ -52,7 +53,7 @@ public:
     const CCatalogContent* CatalogLocked() const noexcept;
     KeywordChange SetKeywordsLocked(std::size_t item, const WideString& keywords);
 
-    void NotifyLastRelease();
+    void NotifyLastRelease() noexcept;
 
 private:
     void SaveIfChangedLocked() noexcept;
