@@ -78,7 +78,8 @@ bool CCatalogFile::Save(std::string& problem)
 {
     std::string text;
     try {
-        text = m_document.dump(2) + "\n";
+        text = m_document.dump(2);
+        text += '\n';
     } catch (const nlohmann::json::type_error& error) {
         problem = "cannot write the catalog as JSON: " + WithoutExceptionTag(error.what());
         return false;

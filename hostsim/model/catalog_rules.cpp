@@ -91,7 +91,17 @@ const Json* OptionalList(const Json& document, const char* key)
 }
 
 // Items and sets name items by the same JSON value: 2 and "2" are different ids.
-std::string ItemKey(const Json& id) { return id.is_string() ? "s" + id.get<std::string>() : "i" + id.dump(); }
+// An item id as the trace and the complaints write it. Integers are by far
+// the commonest ids, and the library's serializer is costly for one number.
+std::string IdText(const Json& id)
+{
+    if (id.is_string()) return id.get_ref<const std::string&>();
+    if (id.is_number_unsigned()) return std::to_string(id.get<std::uint64_t>());
+    if (id.is_number_integer()) return std::to_string(id.get<std::int64_t>());
+    return id.dump();
+}
+
+std::string ItemKey(const Json& id) { return (id.is_string() ? "s" : "i") + IdText(id); }
 
 CApplicationRecord ReadApplication(const Json& document)
 {
@@ -130,7 +140,7 @@ void ReadItems(const Json& document, CCatalogContent& content, std::map<std::str
         if (!id || !(id->is_string() || id->is_number_integer()))
             Broken(Field(where, "id"), "is required and must be an integer or a string");
         CMediaItemRecord item;
-        item.m_label = id->is_string() ? id->get<std::string>() : id->dump();
+        item.m_label = IdText(*id);
         item.m_keywords = ReadText(entry, "keywords", where, WideString());
         if (!byKey.emplace(ItemKey(*id), position).second)
             Broken(Field(where, "id"), "the id " + id->dump() + " is used by another item");

@@ -96,6 +96,10 @@ HRESULT ReadWholeFile(const std::filesystem::path& path, std::string& contents, 
         problem = error == ENOENT ? "no such file" : std::string("cannot open the file: ") + std::strerror(error);
         return HresultForOpenError(error);
     }
+    // One allocation for the whole file, rather than one per doubling.
+    std::error_code sizeError;
+    const std::uintmax_t size = std::filesystem::file_size(path, sizeError);
+    if (!sizeError && size < contents.max_size()) contents.reserve(static_cast<std::size_t>(size));
     char buffer[65536];
     std::size_t got = 0;
     while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) contents.append(buffer, got);

@@ -106,6 +106,8 @@ protected:
 
     // The object's label in the trace. Called with the state's lock held.
     virtual std::string TraceLabel() const = 0;
+    // Only a host that traces pays for building labels.
+    std::string TraceLabelIfTraced() const { return m_state->TracingLocked() ? TraceLabel() : std::string(); }
 
     // One getter call: traced, counted for the fault plan, then `produce`
     // fills the cleared out-value under the lock. An Item call gives its
@@ -117,7 +119,7 @@ protected:
         const CHostCodeScope hostCode;
         std::lock_guard<std::mutex> lock(m_state->Mutex());
         try {
-            const CFaultAction fault = m_state->BeginCallLocked(TraceLabel(), operation, position);
+            const CFaultAction fault = m_state->BeginCallLocked(TraceLabelIfTraced(), operation, position);
             if (fault.m_kind == CFaultAction::Kind::Fail) return Failed(operation, fault.m_hresult);
             if (!out) return Failed(operation, E_POINTER);
             *out = T{};
@@ -137,7 +139,7 @@ protected:
         const CHostCodeScope hostCode;
         std::lock_guard<std::mutex> lock(m_state->Mutex());
         try {
-            const CFaultAction fault = m_state->BeginCallLocked(TraceLabel(), operation, std::nullopt);
+            const CFaultAction fault = m_state->BeginCallLocked(TraceLabelIfTraced(), operation, std::nullopt);
             if (fault.m_kind == CFaultAction::Kind::Fail) return Failed(operation, fault.m_hresult);
             const HRESULT hr = apply();
             return FAILED(hr) ? Failed(operation, hr) : hr;

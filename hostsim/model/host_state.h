@@ -43,6 +43,7 @@ public:
     std::mutex& Mutex() noexcept { return m_mutex; }
     // Traces one call and counts it for the fault plan. Throws std::bad_alloc.
     CFaultAction BeginCallLocked(const std::string& label, const char* operation, std::optional<LONG> position);
+    bool TracingLocked() const noexcept { return m_trace.IsOn(); }
     // Counts one creation of the application object (not traced).
     CFaultAction CountCreationLocked();
     void AddReferenceLocked() noexcept;
