@@ -61,7 +61,7 @@ def _whole_run(session, work, sets):
     return calls, statistics.median(times)
 
 
-def table(windows_build, _quillfen, work):
+def table(windows_build, work):
     session = WineSession(windows_build, os.path.join(windows_build, "wine-bench", "prefix"))
     try:
         session.create(fresh=False)
