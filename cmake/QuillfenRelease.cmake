@@ -1,0 +1,43 @@
+# The Windows release: the version resource and manifest of each exe, and
+# the ZIP a user downloads (cpack, or the `package` target).
+
+# Gives TARGET a VERSIONINFO resource and an application manifest.
+# NAME is the exe's file name without .exe.
+function(quillfen_version_resource target name description)
+  set(QF_RESOURCE_NAME ${name})
+  set(QF_RESOURCE_DESCRIPTION ${description})
+  set(manifest ${CMAKE_CURRENT_BINARY_DIR}/${name}.manifest)
+  configure_file(${PROJECT_SOURCE_DIR}/cmake/windows/app.manifest.in ${manifest} @ONLY)
+  if(MSVC)
+    # The MSVC linker embeds a manifest of its own and merges listed ones in.
+    set(QF_RESOURCE_MANIFEST_LINE "")
+    target_sources(${target} PRIVATE ${manifest})
+  else()
+    # RT_MANIFEST (24), id 1: the manifest of an exe.
+    set(QF_RESOURCE_MANIFEST_LINE "1 24 \"${manifest}\"")
+  endif()
+  set(rc ${CMAKE_CURRENT_BINARY_DIR}/${name}-version.rc)
+  configure_file(${PROJECT_SOURCE_DIR}/cmake/windows/version.rc.in ${rc} @ONLY)
+  set_source_files_properties(${rc} PROPERTIES OBJECT_DEPENDS ${manifest})
+  target_sources(${target} PRIVATE ${rc})
+endfunction()
+
+# A macro: CPack reads its settings from the scope it is included in.
+macro(quillfen_windows_package)
+  install(TARGETS quillfen lumora_host RUNTIME DESTINATION .)
+  install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION .)
+  install(FILES ${PROJECT_SOURCE_DIR}/examples/photos.json DESTINATION examples)
+
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_PACKAGE_NAME ${PROJECT_NAME})
+  set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(CPACK_PACKAGE_FILE_NAME ${PROJECT_NAME}-${PROJECT_VERSION}-win64)
+  else()
+    set(CPACK_PACKAGE_FILE_NAME ${PROJECT_NAME}-${PROJECT_VERSION}-win32)
+  endif()
+  # Unzipping gives one folder named like the ZIP, not files strewn about.
+  set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+  set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR})
+  include(CPack)
+endmacro()
