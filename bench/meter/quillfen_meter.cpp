@@ -9,6 +9,7 @@
 // receives one line:
 //   <quillfen peak bytes> <host peak bytes> <quillfen samples> <host samples> <CPU seconds>
 #include "model/host_code_scope.h"
+#include "tests/sweep/replaced_operator_new.h"
 
 #include <atomic>
 #include <csignal>
@@ -79,13 +80,6 @@ void Free(void* user, std::size_t alignment) noexcept
     std::free(static_cast<char*>(user) - front);
 }
 
-void* AllocateOrThrow(std::size_t size, std::size_t alignment)
-{
-    void* block = Allocate(size, alignment);
-    if (!block) throw std::bad_alloc();
-    return block;
-}
-
 extern "C" void Sample(int) { ++Current().samples; }
 
 __attribute__((constructor)) void StartSampling()
@@ -123,54 +117,5 @@ __attribute__((destructor)) void WriteReport()
 
 }  // namespace
 
-void* operator new(std::size_t size) { return AllocateOrThrow(size, 0); }
-void* operator new[](std::size_t size) { return AllocateOrThrow(size, 0); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size, 0); }
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size, 0); }
-void* operator new(std::size_t size, std::align_val_t alignment)
-{
-    return AllocateOrThrow(size, static_cast<std::size_t>(alignment));
-}
-void* operator new[](std::size_t size, std::align_val_t alignment)
-{
-    return AllocateOrThrow(size, static_cast<std::size_t>(alignment));
-}
-void* operator new(std::size_t size, std::align_val_t alignment, const std::nothrow_t&) noexcept
-{
-    return Allocate(size, static_cast<std::size_t>(alignment));
-}
-void* operator new[](std::size_t size, std::align_val_t alignment, const std::nothrow_t&) noexcept
-{
-    return Allocate(size, static_cast<std::size_t>(alignment));
-}
-
-void operator delete(void* block) noexcept { Free(block, 0); }
-void operator delete[](void* block) noexcept { Free(block, 0); }
-void operator delete(void* block, std::size_t) noexcept { Free(block, 0); }
-void operator delete[](void* block, std::size_t) noexcept { Free(block, 0); }
-void operator delete(void* block, const std::nothrow_t&) noexcept { Free(block, 0); }
-void operator delete[](void* block, const std::nothrow_t&) noexcept { Free(block, 0); }
-void operator delete(void* block, std::align_val_t alignment) noexcept
-{
-    Free(block, static_cast<std::size_t>(alignment));
-}
-void operator delete[](void* block, std::align_val_t alignment) noexcept
-{
-    Free(block, static_cast<std::size_t>(alignment));
-}
-void operator delete(void* block, std::size_t, std::align_val_t alignment) noexcept
-{
-    Free(block, static_cast<std::size_t>(alignment));
-}
-void operator delete[](void* block, std::size_t, std::align_val_t alignment) noexcept
-{
-    Free(block, static_cast<std::size_t>(alignment));
-}
-void operator delete(void* block, std::align_val_t alignment, const std::nothrow_t&) noexcept
-{
-    Free(block, static_cast<std::size_t>(alignment));
-}
-void operator delete[](void* block, std::align_val_t alignment, const std::nothrow_t&) noexcept
-{
-    Free(block, static_cast<std::size_t>(alignment));
-}
+void* ReplacedAllocate(std::size_t size, std::size_t alignment) noexcept { return Allocate(size, alignment); }
+void ReplacedFree(void* block, std::size_t alignment) noexcept { Free(block, alignment); }

@@ -19,7 +19,7 @@ import sys
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 
-from posix_runs import PosixRuns, without_faults  # noqa: E402
+from posix_runs import sweep_main, without_faults  # noqa: E402
 from sweep_oracle import (E_OUTOFMEMORY, MESSAGES, PRINT_STEPS, STEP_OF_MESSAGE, STEPS, Check,  # noqa: E402
                           check_sound, keyword_lists, list_problems, message_of, steps_of_calls,
                           stdout_with_one_cut)
@@ -132,23 +132,7 @@ def sweep_catalog(runs, name):
 
 
 def main():
-    if len(sys.argv) < 3:
-        print(__doc__)
-        return 2
-    failures = 0
-    for catalog in sys.argv[2:]:
-        name = os.path.basename(os.path.dirname(catalog)) if os.path.basename(catalog) == "catalog.json" \
-            else os.path.basename(catalog)
-        runs = PosixRuns(sys.argv[1], catalog, "quillfen-alloc-")
-        try:
-            problems, count = sweep_catalog(runs, name)
-        finally:
-            runs.close()
-        print("%s: %d failed allocations, %d problems" % (name, count, len(problems)))
-        for problem in problems[:40]:
-            print("  " + problem)
-        failures += len(problems)
-    return 1 if failures else 0
+    return sweep_main(__doc__, sweep_catalog, "quillfen-alloc-", "failed allocations")
 
 
 if __name__ == "__main__":

@@ -11,6 +11,7 @@
 #include "tests/sweep/failing_allocator.h"
 
 #include "model/host_code_scope.h"
+#include "tests/sweep/replaced_operator_new.h"
 
 #include <atomic>
 #include <cstddef>
@@ -58,13 +59,6 @@ void* Allocate(std::size_t size, std::size_t alignment) noexcept
     return posix_memalign(&block, alignment, size) == 0 ? block : nullptr;
 }
 
-void* AllocateOrThrow(std::size_t size, std::size_t alignment)
-{
-    void* block = Allocate(size, alignment);
-    if (!block) throw std::bad_alloc();
-    return block;
-}
-
 // After every static destructor, so that the host's save at process end is
 // counted too. Needs no memory.
 __attribute__((destructor)) void WriteReport()
@@ -99,36 +93,5 @@ void ArmAllocationFailures() noexcept
     g_armed = true;
 }
 
-void* operator new(std::size_t size) { return AllocateOrThrow(size, 0); }
-void* operator new[](std::size_t size) { return AllocateOrThrow(size, 0); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size, 0); }
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size, 0); }
-void* operator new(std::size_t size, std::align_val_t alignment)
-{
-    return AllocateOrThrow(size, static_cast<std::size_t>(alignment));
-}
-void* operator new[](std::size_t size, std::align_val_t alignment)
-{
-    return AllocateOrThrow(size, static_cast<std::size_t>(alignment));
-}
-void* operator new(std::size_t size, std::align_val_t alignment, const std::nothrow_t&) noexcept
-{
-    return Allocate(size, static_cast<std::size_t>(alignment));
-}
-void* operator new[](std::size_t size, std::align_val_t alignment, const std::nothrow_t&) noexcept
-{
-    return Allocate(size, static_cast<std::size_t>(alignment));
-}
-
-void operator delete(void* block) noexcept { std::free(block); }
-void operator delete[](void* block) noexcept { std::free(block); }
-void operator delete(void* block, std::size_t) noexcept { std::free(block); }
-void operator delete[](void* block, std::size_t) noexcept { std::free(block); }
-void operator delete(void* block, const std::nothrow_t&) noexcept { std::free(block); }
-void operator delete[](void* block, const std::nothrow_t&) noexcept { std::free(block); }
-void operator delete(void* block, std::align_val_t) noexcept { std::free(block); }
-void operator delete[](void* block, std::align_val_t) noexcept { std::free(block); }
-void operator delete(void* block, std::size_t, std::align_val_t) noexcept { std::free(block); }
-void operator delete[](void* block, std::size_t, std::align_val_t) noexcept { std::free(block); }
-void operator delete(void* block, std::align_val_t, const std::nothrow_t&) noexcept { std::free(block); }
-void operator delete[](void* block, std::align_val_t, const std::nothrow_t&) noexcept { std::free(block); }
+void* ReplacedAllocate(std::size_t size, std::size_t alignment) noexcept { return Allocate(size, alignment); }
+void ReplacedFree(void* block, std::size_t) noexcept { std::free(block); }

@@ -4,6 +4,7 @@ import json
 import os
 import shutil
 import subprocess
+import sys
 import tempfile
 
 from sweep_oracle import RunResult
@@ -69,3 +70,25 @@ def without_faults(catalog):
     catalog = dict(catalog)
     catalog.pop("faults", None)
     return catalog
+
+
+def sweep_main(usage, sweep_catalog, prefix, what):
+    """The command line of a sweep: BINARY CATALOG...; one line per catalog,
+    then its problems; non-zero when there are any."""
+    if len(sys.argv) < 3:
+        print(usage)
+        return 2
+    failures = 0
+    for catalog in sys.argv[2:]:
+        name = os.path.basename(os.path.dirname(catalog)) if os.path.basename(catalog) == "catalog.json" \
+            else os.path.basename(catalog)
+        runs = PosixRuns(sys.argv[1], catalog, prefix)
+        try:
+            problems, count = sweep_catalog(runs, name)
+        finally:
+            runs.close()
+        print("%s: %d %s, %d problems" % (name, count, what, len(problems)))
+        for problem in problems[:40]:
+            print("  " + problem)
+        failures += len(problems)
+    return 1 if failures else 0
