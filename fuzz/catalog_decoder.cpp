@@ -41,7 +41,7 @@ public:
         const std::size_t count = m_input.ConsumeIntegralInRange<std::size_t>(0, most);
         for (std::size_t i = 0; i < count; ++i) {
             const std::uint8_t pick = m_input.ConsumeIntegral<std::uint8_t>();
-            if (pick < 2) {
+            if (pick < 2 && OneIn(4)) {
                 // An unpaired surrogate: JSON can write it, the host refuses the
                 // file. The high one is never left where a low one could follow.
                 text += pick == 0 ? std::u16string(u"\xD800x") : std::u16string(1, static_cast<char16_t>(0xDC80));
@@ -135,7 +135,7 @@ std::string CatalogBlock(CDecoder& decoder, const std::string& catalogPath)
     if (decoder.OneIn(2)) CDecoder::Key(block, "index", std::to_string(input.ConsumeIntegralInRange<int>(-2, 9)));
     decoder.TextKey(block, "name", 3);
     // The path the host reports, against which Quillfen checks its argument.
-    switch (input.ConsumeIntegralInRange<unsigned>(0, 9)) {
+    switch (input.ConsumeIntegralInRange<unsigned>(0, 19)) {
     case 0: CDecoder::Key(block, "path", "null"); break;
     case 1: CDecoder::Key(block, "path", "\"\""); break;
     case 2: CDecoder::Key(block, "path", decoder.Quoted(Ascii(FlippedAsciiCase(catalogPath)))); break;
@@ -170,7 +170,8 @@ std::vector<CDecodedFault> Faults(CDecoder& decoder)
         CDecodedFault fault;
         fault.m_call = kOperations[input.ConsumeIntegralInRange<std::size_t>(0, std::size(kOperations) - 1)];
         const std::uint8_t nth = input.ConsumeIntegral<std::uint8_t>();
-        fault.m_nth = 1 + (nth < 192 ? nth % 12 : nth % 96);
+        // Mostly early calls, which every run reaches; now and then a late one.
+        fault.m_nth = 1 + (nth < 128 ? nth % 4 : nth < 224 ? nth % 16 : nth % 96);
         const bool canBeNull = FindHostOperation(fault.m_call)->m_canReturnNull;
         fault.m_null = input.ConsumeBool() && (canBeNull || decoder.OneIn(16));
         if (fault.m_null && !canBeNull) decoder.FollowsFormat() = false;
@@ -230,7 +231,7 @@ CDecodedRun DecodeRun(const std::uint8_t* data, std::size_t size, const std::str
     const unsigned command = input.ConsumeIntegralInRange<unsigned>(0, 63);
     run.m_argumentCount = command == 0 ? 1 : command == 1 ? 3 : 2;
     run.m_catalogActive = command != 2;
-    switch (input.ConsumeIntegralInRange<unsigned>(0, 7)) {
+    switch (input.ConsumeIntegralInRange<unsigned>(0, 15)) {
     case 0: run.m_requestedPath = FlippedAsciiCase(catalogPath); break;
     case 1: run.m_requestedPath = catalogPath + "x"; break;
     default: run.m_requestedPath = catalogPath; break;
@@ -279,6 +280,7 @@ CDecodedRun DecodeRun(const std::uint8_t* data, std::size_t size, const std::str
         case 0: break;
         case 1: CDecoder::Key(set, "parent", "null"); break;
         case 2:
+            if (!decoder.OneIn(8)) break;
             CDecoder::Key(set, "parent", "\"nowhere\"");
             decoder.FollowsFormat() = false;
             break;
@@ -305,7 +307,7 @@ CDecodedRun DecodeRun(const std::uint8_t* data, std::size_t size, const std::str
             const std::size_t length = input.ConsumeIntegralInRange<std::size_t>(0, 4);
             for (std::size_t n = 0; n < length; ++n) {
                 if (list.size() > 1) list += ',';
-                if (decoder.OneIn(64)) {
+                if (decoder.OneIn(128)) {
                     list += "99";
                     decoder.FollowsFormat() = false;
                 } else {

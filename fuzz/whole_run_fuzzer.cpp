@@ -162,7 +162,8 @@ CFired FiredFaults(const CDecodedRun& run, const std::vector<CDecodedFault>& fau
 }
 
 // The failure table: each message, the HRESULTs its step gives of itself,
-// and the operations whose failure the step passes on.
+// and the operations whose failure the step passes on. A null object where
+// the run needs one fails as E_POINTER.
 struct CStep {
     const char* m_message;  // empty: the failure that has no message
     std::vector<HRESULT> m_own;
@@ -173,19 +174,27 @@ const std::vector<CStep>& Steps()
 {
     static const std::vector<CStep> steps = {
         {"Usage: Quillfen.exe CatalogFileName", {E_INVALIDARG}, {}},
-        {"Failed to open application", {E_POINTER}, {kCreateInstance}},
+        {"Failed to open application", {}, {kCreateInstance}},
         {"Failed to open catalog", {E_FAIL}, {kApplicationActiveCatalog, kCatalogPath}},
         {"Active catalog does not match requested catalog", {E_FAIL}, {}},
         {"Failed to load media sets",
-         {E_POINTER, HRESULT_FROM_WIN32(ERROR_CIRCULAR_DEPENDENCY)},
+         {HRESULT_FROM_WIN32(ERROR_CIRCULAR_DEPENDENCY)},
          {kCatalogMediaSets, kSetsCount, kSetsItem, kSetIndex, kSetIsSkipped, kSetParent}},
+        // A set in the hierarchy that the host does not list, or a list the host refuses.
         {"Failed to add keywords",
-         {E_POINTER, E_INVALIDARG},
+         {E_INVALIDARG},
          {kSetName, kSetMediaItems, kItemsCount, kItemsItem, kItemAnnotations, kKeywordsGet, kKeywordsPut}},
         // The path read again for the check fails: that failure, no message.
         {"", {}, {kCatalogPath}},
     };
     return steps;
+}
+
+// The objects without which a run cannot go on.
+bool NeedsObject(const std::string& operation)
+{
+    return operation == kCreateInstance || operation == kCatalogMediaSets || operation == kSetsItem ||
+           operation == kItemsItem || operation == kItemAnnotations;
 }
 
 void CheckMessage(const CWhere& where, const CDecodedRun& run, bool followsFormat, const CRunResult& result,
@@ -230,7 +239,12 @@ void CheckMessage(const CWhere& where, const CDecodedRun& run, bool followsForma
     std::vector<HRESULT> allowed = step->m_own;
     for (const CDecodedFault* fault : fired.m_faults)
         for (const char* operation : step->m_operations)
-            if (!fault->m_null && fault->m_call == operation) allowed.push_back(fault->m_hresult);
+            if (fault->m_call == operation) {
+                if (!fault->m_null)
+                    allowed.push_back(fault->m_hresult);
+                else if (NeedsObject(fault->m_call))
+                    allowed.push_back(E_POINTER);
+            }
     Check(where, std::find(allowed.begin(), allowed.end(), hr) != allowed.end(),
           "exit " + Hex(hr) + " does not go with " + (message.empty() ? "no message" : "\"" + message + "\""));
 }
