@@ -106,6 +106,11 @@ void CheckSavedCatalog(const std::filesystem::path& file)
     const std::size_t last = original.m_items.size() - 1;
     const WideString list = original.m_items[last].m_keywords.value_or(WideString()) +
                             WideString(kAdded, sizeof kAdded / sizeof kAdded[0] - 1);
+    // A list that UTF-8 cannot hold is refused, and nothing of it stored.
+    const WideString unpaired = list + static_cast<OLECHAR>(0xD800);
+    Require(catalog->SetKeywords(last, unpaired) == KeywordChange::NotStorable && !catalog->IsChanged() &&
+                catalog->Content().m_items[last].m_keywords == original.m_items[last].m_keywords,
+            "a keyword list with an unpaired surrogate was taken");
     Require(catalog->SetKeywords(last, list) != KeywordChange::NotStorable, "a valid keyword list was refused");
     RequireThat(catalog->Save(saveProblem), [&] { return "saving a changed keyword list failed: " + saveProblem; });
     CCatalogContent expected = original;
