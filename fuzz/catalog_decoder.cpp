@@ -13,7 +13,7 @@ namespace {
 // The pieces names and keyword lists are made of: letters in both ASCII
 // cases (keywords match without ASCII case), separators and braces, NUL,
 // accented letters that ASCII case leaves alone, a character outside the
-// Basic Multilingual Plane, JSON's own specials, and keywords that a run
+// Basic Multilingual Plane, characters JSON must escape, and keywords that a run
 // over a small catalog really writes.
 const std::vector<std::u16string>& Fragments()
 {
