@@ -23,6 +23,10 @@ std::string Field(const std::string& where, const char* key)
     return where.empty() ? std::string(key) : where + "." + key;
 }
 
+// A set's id as a problem line shows it: quoted and escaped as in JSON, so
+// that an id holding a line break or a NUL still gives one whole line.
+std::string QuotedId(const std::string& id) { return Json(id).dump(); }
+
 std::string Element(const char* list, std::size_t position) { return std::string(list) + "[" + std::to_string(position) + "]"; }
 
 const Json* Find(const Json& object, const char* key)
@@ -209,7 +213,7 @@ void ReadSets(const Json& document, const std::map<std::string, std::size_t>& it
         }
         const auto known = byId.find(set.m_id);
         if (known != byId.end())
-            Broken(where, "the id \"" + set.m_id + "\" is already the id of " + Element("sets", known->second) +
+            Broken(where, "the id " + QuotedId(set.m_id) + " is already the id of " + Element("sets", known->second) +
                               " (sets that share an index need ids of their own)");
         byId.emplace(set.m_id, position);
         set.m_name = ReadText(entry, "name", where, WideString());
@@ -228,7 +232,7 @@ void ReadSets(const Json& document, const std::map<std::string, std::size_t>& it
         if (!parentIds[position]) continue;
         const auto parent = byId.find(*parentIds[position]);
         if (parent == byId.end())
-            Broken(Field(Element("sets", position), "parent"), "no set has the id \"" + *parentIds[position] + "\"");
+            Broken(Field(Element("sets", position), "parent"), "no set has the id " + QuotedId(*parentIds[position]));
         parents[position] = parent->second;
         content.m_sets[position].m_parent = parent->second;
     }

@@ -54,6 +54,11 @@ INSTANTIATE_TEST_SUITE_P(
                      "sets[1]: the id \"3\" is already the id of sets[0]"},
         CBadFileCase{"UnknownParent", R"({"sets": [{"index": 3}, {"index": 4, "parent": 9}]})",
                      "sets[1].parent: no set has the id \"9\""},
+        // An id is shown escaped, so the problem stays one line.
+        CBadFileCase{"UnknownParentWithLineBreak", R"({"sets": [{"index": 3, "parent": "a\nb"}]})",
+                     R"(sets[0].parent: no set has the id "a\nb")"},
+        CBadFileCase{"SharedIdWithNul", R"({"sets": [{"index": 3, "id": "a\u0000"}, {"index": 4, "id": "a\u0000"}]})",
+                     R"(sets[1]: the id "a\u0000" is already the id of sets[0])"},
         CBadFileCase{"ParentNotAnId", R"({"sets": [{"index": 3, "parent": true}]})", "sets[0].parent: must be null"},
         CBadFileCase{"SkippedOutOfRange", R"({"sets": [{"index": 3, "skipped": 40000}]})", "sets[0].skipped"},
         CBadFileCase{"HiddenNotAFlag", R"({"sets": [{"index": 3, "hidden": "yes"}]})", "sets[0].hidden: must be true or false"},
