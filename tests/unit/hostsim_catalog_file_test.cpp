@@ -44,6 +44,10 @@ INSTANTIATE_TEST_SUITE_P(
     BrokenRules, CatalogFileRejectionTest,
     ::testing::Values(
         CBadFileCase{"NotJson", "{\"sets\": [", "not valid JSON"},
+        // A number no double can hold, even under a key the host does not know.
+        CBadFileCase{"NumberTooLarge", R"({"x": 1e400})", "number overflow"},
+        CBadFileCase{"NestedTooDeep", R"({"x": [[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]})",
+                     "nested more than 64 deep"},
         CBadFileCase{"NotAnObject", "[1, 2]", "must hold a JSON object"},
         CBadFileCase{"ApplicationNameNumber", R"({"application": {"name": 5}})", "application.name: must be a string or null"},
         CBadFileCase{"CatalogIndexText", R"({"catalog": {"index": "1"}})", "catalog.index: must be an integer"},
