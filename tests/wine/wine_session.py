@@ -18,6 +18,10 @@ class WineError(Exception):
     pass
 
 
+class WineTimeout(WineError):
+    """A program that did not end within its time: under Wine, a hang."""
+
+
 def windows_path(path):
     """The Windows name of a POSIX path: Wine maps the whole file system to Z:."""
     return "Z:" + os.path.abspath(path).replace("/", "\\")
@@ -127,7 +131,7 @@ class WineSession:
                                             timeout=timeout).returncode
             except subprocess.TimeoutExpired as error:
                 _take(out_file), _take(err_file)
-                raise WineError(f"{os.path.basename(exe)} did not finish within {timeout} s") from error
+                raise WineTimeout(f"{os.path.basename(exe)} did not finish within {timeout} s") from error
             stdout, stderr = _take(out_file), _take(err_file)
             # Wine failed to start the launcher itself, which then said and
             # ran nothing: that start is tried once more.
