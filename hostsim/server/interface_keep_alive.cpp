@@ -7,7 +7,7 @@
 #include <optional>
 
 template <class Interface, class Object, class... Position>
-HRESULT CInterfaceKeepAlive::HoldOne(Position... position)
+HRESULT CInterfaceKeepAlive::HoldOne(REFIID iid, Position... position)
 {
     Object* object = nullptr;
     {
@@ -17,7 +17,7 @@ HRESULT CInterfaceKeepAlive::HoldOne(Position... position)
     IStream* stream = nullptr;
     HRESULT hr = CreateStreamOnHGlobal(nullptr, TRUE, &stream);
     if (SUCCEEDED(hr)) {
-        hr = CoMarshalInterface(stream, HostInterfaceId<Interface>::Get(), static_cast<Interface*>(object),
+        hr = CoMarshalInterface(stream, iid, static_cast<Interface*>(object),
                                 MSHCTX_LOCAL, nullptr, MSHLFLAGS_TABLESTRONG);
         if (SUCCEEDED(hr)) {
             m_marshals.push_back(stream);
@@ -34,15 +34,19 @@ HRESULT CInterfaceKeepAlive::Hold() noexcept
 {
     try {
         m_state = std::make_shared<CHostState>(std::nullopt);
-        m_marshals.reserve(7);
+        m_marshals.reserve(9);
         const HRESULT steps[] = {
-            HoldOne<IHostApplication, CHostApplicationObject>(),
-            HoldOne<IHostCatalog, CHostCatalogObject>(),
-            HoldOne<IHostMediaSets, CHostMediaSetsObject>(),
-            HoldOne<IHostMediaSet, CHostMediaSetObject>(std::size_t{0}),
-            HoldOne<IHostMediaItems, CHostMediaItemsObject>(std::size_t{0}),
-            HoldOne<IHostMediaItem, CHostMediaItemObject>(std::size_t{0}),
-            HoldOne<IHostAnnotations, CHostAnnotationsObject>(std::size_t{0}),
+            HoldOne<IHostApplication, CHostApplicationObject>(IID_IHostApplication),
+            HoldOne<IHostCatalog, CHostCatalogObject>(IID_IHostCatalog),
+            HoldOne<IHostMediaSets, CHostMediaSetsObject>(IID_IHostMediaSets),
+            HoldOne<IHostMediaSet, CHostMediaSetObject>(IID_IHostMediaSet, std::size_t{0}),
+            HoldOne<IHostMediaItems, CHostMediaItemsObject>(IID_IHostMediaItems, std::size_t{0}),
+            HoldOne<IHostMediaItem, CHostMediaItemObject>(IID_IHostMediaItem, std::size_t{0}),
+            HoldOne<IHostAnnotations, CHostAnnotationsObject>(IID_IHostAnnotations, std::size_t{0}),
+            // A client also reaches these on every host object: late-bound
+            // callers, and a failed call's error path.
+            HoldOne<IDispatch, CHostApplicationObject>(IID_IDispatch),
+            HoldOne<ISupportErrorInfo, CHostApplicationObject>(IID_ISupportErrorInfo),
         };
         for (HRESULT step : steps)
             if (FAILED(step)) return step;
