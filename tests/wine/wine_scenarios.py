@@ -134,8 +134,8 @@ class ScenarioRun:
                 if value != want_exit:
                     self.fail(f"run {run}: exit value 0x{value:08X}, expected 0x{want_exit:08X}")
             if host and scenario.get("host_dies"):
-                host_errors += self._wait_for_end(host)
-                host = None
+                host, ended = None, host
+                host_errors += self._wait_for_end(ended)
             # The host saves as soon as its clients have let go, so a finished
             # run can be checked while the host keeps running.
             if host:
@@ -145,7 +145,9 @@ class ScenarioRun:
         finally:
             if host:
                 try:
-                    host_errors += self._stop(host)
+                    # A run that failed before its host died: the host may be
+                    # gone all the same, and is then cleared away.
+                    host_errors += self._wait_for_end(host) if scenario.get("host_dies") else self._stop(host)
                 except WineError as error:
                     self.fail(str(error))
             if not registered:
