@@ -43,11 +43,13 @@ struct CMediaSetRecord {
     bool m_hidden = false;
 };
 
-// One scripted fault: the Nth call of an operation fails or gives null.
+// One scripted fault: the Nth call of an operation fails, gives null, or
+// ends the host's process.
 struct CFaultRule {
     std::string m_operation;
     std::uint64_t m_nth = 1;
     bool m_returnsNull = false;
+    bool m_endsHost = false;
     HRESULT m_hresult = S_OK;
 };
 

@@ -289,8 +289,13 @@ void ReadFaults(const Json& document, CCatalogContent& content)
         }
         const Json* hr = Find(entry, "hr");
         const Json* null = Find(entry, "null");
-        if ((hr == nullptr) == (null == nullptr)) Broken(where, "needs either \"hr\" or \"null\": true");
-        if (hr) {
+        const Json* exit = Find(entry, "exit");
+        if ((hr != nullptr) + (null != nullptr) + (exit != nullptr) != 1)
+            Broken(where, "needs either \"hr\", \"null\": true or \"exit\": true, and only one of them");
+        if (exit) {
+            if (!exit->is_boolean() || !exit->get<bool>()) Broken(Field(where, "exit"), "must be true");
+            rule.m_endsHost = true;
+        } else if (hr) {
             const std::optional<HRESULT> value = ReadHresult(*hr);
             if (!value || SUCCEEDED(*value))
                 Broken(Field(where, "hr"), "must be a failing HRESULT such as \"0x80010108\"");

@@ -1,5 +1,6 @@
 // The faults a catalog scripts: the Nth call of an operation, counted over
-// every object of the host since it started, fails or gives null.
+// every object of the host since it started, fails, gives null, or ends the
+// host's process.
 #pragma once
 
 #include "model/catalog_records.h"
@@ -10,7 +11,8 @@
 #include <vector>
 
 struct CFaultAction {
-    enum class Kind { None, Fail, ReturnNull };
+    // EndHost never reaches a caller: CountCall ends the process instead.
+    enum class Kind { None, Fail, ReturnNull, EndHost };
     Kind m_kind = Kind::None;
     HRESULT m_hresult = S_OK;
 };
@@ -20,11 +22,17 @@ public:
     CFaultPlan() = default;
     explicit CFaultPlan(const std::vector<CFaultRule>& rules);
 
-    // Counts one call of `operation` and says what the host does with it.
-    // Throws std::bad_alloc.
+    // Counts one call of `operation` and says what the host does with it. A
+    // call scripted to end the host ends its process here, before the call
+    // has any effect. Throws std::bad_alloc.
     CFaultAction CountCall(std::string_view operation);
 
 private:
     std::map<std::pair<std::string, std::uint64_t>, CFaultAction, std::less<>> m_actions;
     std::map<std::string, std::uint64_t, std::less<>> m_calls;
 };
+
+// Ends the host's process at once, as a crash would: nothing is saved, the
+// trace's last line is not written. Out of process that is lumora-host.exe
+// alone; in process it is the client's process too.
+[[noreturn]] void EndHostProcess() noexcept;

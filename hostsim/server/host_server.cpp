@@ -3,6 +3,7 @@
 #include "host/host_interfaces.h"
 #include "host_console.h"
 #include "host_instance.h"
+#include "interface_keep_alive.h"
 #include "model/file_system.h"
 #include "model/host_class_factory.h"
 #include "type_library_dispatch.h"
@@ -80,7 +81,7 @@ private:
     CTypeLibraryDispatch m_dispatch;
 };
 
-HRESULT StartCom(CDispatchFromTypeLibrary& dispatch)
+HRESULT StartCom(CDispatchFromTypeLibrary& dispatch, CInterfaceKeepAlive& keepAlive)
 {
     HRESULT hr = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     if (FAILED(hr)) {
@@ -88,8 +89,15 @@ HRESULT StartCom(CDispatchFromTypeLibrary& dispatch)
         return hr;
     }
     hr = dispatch.Install();
-    if (FAILED(hr)) ReportHostFailure(L"cannot load the type library bound into this program", hr);
-    return hr;
+    if (FAILED(hr)) {
+        ReportHostFailure(L"cannot load the type library bound into this program", hr);
+        return hr;
+    }
+    // Without it the host still serves, as it did before, only exposed to
+    // Wine's deadlock on the release of an interface's last object.
+    const HRESULT held = keepAlive.Hold();
+    if (FAILED(held)) ReportHostFailure(L"cannot keep the host's interfaces registered", held);
+    return S_OK;
 }
 
 }  // namespace
@@ -105,7 +113,8 @@ HRESULT ServeCatalogUntilStopped(const std::filesystem::path& catalog)
         return hr;
     }
     CDispatchFromTypeLibrary dispatch;
-    hr = StartCom(dispatch);
+    CInterfaceKeepAlive keepAlive;
+    hr = StartCom(dispatch, keepAlive);
     if (FAILED(hr)) return hr;
 
     const auto state = std::make_shared<CHostState>(PathFromEnvironment("LUMORA_TRACE"));
@@ -139,7 +148,8 @@ HRESULT ServeCatalogUntilStopped(const std::filesystem::path& catalog)
 HRESULT ServeComClientsUntilReleased()
 {
     CDispatchFromTypeLibrary dispatch;
-    HRESULT hr = StartCom(dispatch);
+    CInterfaceKeepAlive keepAlive;
+    HRESULT hr = StartCom(dispatch, keepAlive);
     if (FAILED(hr)) return hr;
 
     const HANDLE released = CreateEventW(nullptr, TRUE, FALSE, nullptr);

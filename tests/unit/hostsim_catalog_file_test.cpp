@@ -85,8 +85,59 @@ INSTANTIATE_TEST_SUITE_P(
                      "faults[0].nth: must be an integer of 1 or more"},
         CBadFileCase{"SameCallTwice", R"({"faults": [{"call": "CreateInstance", "hr": "0x80004005"},
                                                     {"call": "CreateInstance", "nth": 1, "null": true}]})",
-                     "another fault already takes call 1 of CreateInstance"}),
+                     "another fault already takes call 1 of CreateInstance"},
+        CBadFileCase{"ExitFalse", R"({"faults": [{"call": "IHostCatalog::Name", "exit": false}]})",
+                     "faults[0].exit: must be true"},
+        CBadFileCase{"ExitNotAFlag", R"({"faults": [{"call": "IHostCatalog::Name", "exit": 1}]})",
+                     "faults[0].exit: must be true"},
+        CBadFileCase{"ExitAndHr", R"({"faults": [{"call": "IHostCatalog::Name", "exit": true, "hr": "0x80004005"}]})",
+                     "only one of them"},
+        CBadFileCase{"ExitAndNull", R"({"faults": [{"call": "IHostCatalog::Name", "exit": true, "null": true}]})",
+                     "only one of them"},
+        CBadFileCase{"ExitOnACallAlreadyFaulted", R"j({"faults": [
+                         {"call": "IHostAnnotations::Keywords(put)", "nth": 3, "hr": "0x80004005"},
+                         {"call": "IHostAnnotations::Keywords(put)", "nth": 3, "exit": true}]})j",
+                     "another fault already takes call 3 of IHostAnnotations::Keywords(put)"}),
     [](const ::testing::TestParamInfo<CBadFileCase>& info) { return std::string(info.param.name); });
+
+struct CFaultFormCase {
+    const char* name;
+    const char* fault;
+    CFaultRule rule;
+};
+
+class FaultFormTest : public ::testing::TestWithParam<CFaultFormCase> {};
+
+TEST_P(FaultFormTest, ReadsIntoOneRule)
+{
+    CTestFolder folder;
+    const auto catalog = OpenOrFail(folder.Write("c.json", std::string(R"({"faults": [)") + GetParam().fault + "]}"));
+    ASSERT_EQ(catalog->Content().m_faults.size(), 1u);
+    const CFaultRule& got = catalog->Content().m_faults[0];
+    const CFaultRule& want = GetParam().rule;
+    EXPECT_EQ(got.m_operation, want.m_operation);
+    EXPECT_EQ(got.m_nth, want.m_nth);
+    EXPECT_EQ(got.m_returnsNull, want.m_returnsNull);
+    EXPECT_EQ(got.m_endsHost, want.m_endsHost);
+    EXPECT_EQ(got.m_hresult, want.m_hresult);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Forms, FaultFormTest,
+    ::testing::Values(
+        CFaultFormCase{"HrText", R"({"call": "IHostMediaSets::Item", "nth": 2, "hr": "0x80010108"})",
+                       {"IHostMediaSets::Item", 2, false, false, static_cast<HRESULT>(0x80010108u)}},
+        CFaultFormCase{"HrNumber", R"({"call": "IHostMediaSet::Name", "hr": 2147942414})",
+                       {"IHostMediaSet::Name", 1, false, false, E_OUTOFMEMORY}},
+        CFaultFormCase{"Null", R"({"call": "IHostMediaItem::Annotations", "null": true})",
+                       {"IHostMediaItem::Annotations", 1, true, false, S_OK}},
+        CFaultFormCase{"ExitAtThePut", R"j({"call": "IHostAnnotations::Keywords(put)", "nth": 3, "exit": true})j",
+                       {"IHostAnnotations::Keywords(put)", 3, false, true, S_OK}},
+        CFaultFormCase{"ExitOnAnOperationWithoutResult", R"({"call": "IHostMediaSets::Count", "exit": true})",
+                       {"IHostMediaSets::Count", 1, false, true, S_OK}},
+        CFaultFormCase{"ExitAtCreation", R"({"call": "CreateInstance", "exit": true})",
+                       {"CreateInstance", 1, false, true, S_OK}}),
+    [](const ::testing::TestParamInfo<CFaultFormCase>& info) { return std::string(info.param.name); });
 
 TEST(CatalogFileTest, MissingFileIsFileNotFound)
 {

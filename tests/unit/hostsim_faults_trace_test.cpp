@@ -5,6 +5,8 @@
 
 #include "host/host_call.h"
 
+#include <csignal>
+#include <cstdlib>
 #include <string>
 
 namespace {
@@ -111,6 +113,41 @@ TEST(FaultTest, CreationFaultsFailOrGiveNothing)
     EXPECT_EQ(host.Create(third.Put()), S_OK);
     EXPECT_NE(third.Get(), nullptr);
     EXPECT_EQ(host.Trace(), std::vector<std::string>{}) << "creation is not an interface call";
+}
+
+// In process the host's process is the client's: a fault that ends the host
+// kills both at that call, before it has any effect, and the catalog keeps
+// what was last saved, here the file as it was.
+TEST(FaultDeathTest, AnExitFaultKillsTheProcessAtThatCallWithoutSaving)
+{
+    CHostOverCatalog host(CatalogWithFaults(R"j([{"call": "IHostAnnotations::Keywords(put)", "nth": 2, "exit": true}])j"));
+    const std::string before = ReadFileText(host.CatalogFile());
+    const auto putTwice = [&] {
+        CHeld<IHostApplication> application;
+        CHeld<IHostCatalog> catalog;
+        CHeld<IHostMediaSets> sets;
+        CHeld<IHostMediaSet> spring;
+        CHeld<IHostMediaItems> items;
+        CHeld<IHostMediaItem> item;
+        CHeld<IHostAnnotations> annotations;
+        host.Create(application.Put());
+        application->get_ActiveCatalog(catalog.Put());
+        catalog->get_MediaSets(sets.Put());
+        sets->get_Item(1, spring.Put());
+        spring->get_MediaItems(items.Put());
+        items->get_Item(1, item.Put());
+        item->get_Annotations(annotations.Put());
+        CTestBstr first(OLESTR("beach;a")), second(OLESTR("beach;a;b"));
+        annotations->put_Keywords(first.Get());
+        annotations->put_Keywords(second.Get());
+        std::exit(0);
+    };
+    EXPECT_EXIT(putTwice(), ::testing::KilledBySignal(SIGKILL), "");
+    EXPECT_EQ(ReadFileText(host.CatalogFile()), before) << "the changed list was never saved";
+    const std::vector<std::string> trace = host.Trace();
+    ASSERT_FALSE(trace.empty());
+    EXPECT_EQ(trace.back(), "annotations:photo-7 IHostAnnotations::Keywords(put)")
+        << "the fatal call is traced, the host's last line is not written";
 }
 
 TEST(FaultTest, AFailedCallLeavesAnErrorObjectForTheCallWrapper)

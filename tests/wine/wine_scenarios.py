@@ -23,11 +23,22 @@ Keys only Windows scenarios use (tests/wine/scenarios):
   "registered"  false: the host is unregistered for the run
   "files"       more files copied from the scenario folder into the run's
                 folder; each must be left byte for byte unchanged
+  "timeout"     seconds Quillfen.exe may take before the run counts as a hang
+                (default 120)
+  "host_dies"   true: a fault with "exit" ends the hand-started host during
+                the run. The host must be gone at once, its trace must end
+                at that very call (the nth of its operation) without the
+                host's last line, and instead of catalog.after.json the
+                catalog must still be JSON in which everything but the
+                keyword lists is as it was and every list is the original
+                or extends it
 Placeholder: $LOWERCASE_DRIVE_DIR is $DIR with its drive letter in lower case.
 """
 import json
 import os
+import re
 import shutil
+import subprocess
 import sys
 import tempfile
 import time
@@ -113,7 +124,8 @@ class ScenarioRun:
                     if mode == "hand":
                         host = self.session.start_host(self.windows_catalog, host_err_path + f".{run}", env)
                 offset = os.path.getsize(trace) if os.path.exists(trace) else 0
-                out, err, value = self.session.run(quillfen, args, env, cwd=self.work)
+                out, err, value = self.session.run(quillfen, args, env, cwd=self.work,
+                                                   timeout=scenario.get("timeout", 120))
                 out, err = out.decode("utf-8", "replace"), err.decode("utf-8", "replace")
                 if run == runs and out != want_out:
                     self.fail(f"run {run}: standard output differs\n--- expected\n{want_out}--- got\n{out}")
@@ -121,6 +133,9 @@ class ScenarioRun:
                     self.fail(f"run {run}: standard error differs\n--- expected\n{want_err}--- got\n{err}")
                 if value != want_exit:
                     self.fail(f"run {run}: exit value 0x{value:08X}, expected 0x{want_exit:08X}")
+            if host and scenario.get("host_dies"):
+                host, ended = None, host
+                host_errors += self._wait_for_end(ended)
             # The host saves as soon as its clients have let go, so a finished
             # run can be checked while the host keeps running.
             if host:
@@ -130,7 +145,9 @@ class ScenarioRun:
         finally:
             if host:
                 try:
-                    host_errors += self._stop(host)
+                    # A run that failed before its host died: the host may be
+                    # gone all the same, and is then cleared away.
+                    host_errors += self._wait_for_end(host) if scenario.get("host_dies") else self._stop(host)
                 except WineError as error:
                     self.fail(str(error))
             if not registered:
@@ -144,7 +161,10 @@ class ScenarioRun:
             if got != want_host_err:
                 self.fail("the host's standard error differs\n--- expected\n" + "\n".join(want_host_err) +
                           "\n--- got\n" + "\n".join(got))
-        self.check_catalog(before, "")
+        if scenario.get("host_dies"):
+            self.check_lists_kept(before)
+        else:
+            self.check_catalog(before, "")
         for name, content in extra_files.items():
             if open(os.path.join(self.work, name), "rb").read() != content:
                 self.fail(f"{name} changed although it is not the active catalog")
@@ -154,6 +174,34 @@ class ScenarioRun:
         self.session.stop_host(host)
         return host.stderr()
 
+    def _wait_for_end(self, host):
+        """A host that a fault ended; one that is still there is stopped."""
+        try:
+            host.process.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            self.fail("the host was still running after the call that should have ended it")
+            self.session.stop_host(host)
+            return host.stderr()
+        # Wine's rpcss keeps the class object of a host that died, and
+        # CoCreateInstance then fails with 0x80040154 even for a new host,
+        # until the prefix's processes start afresh.
+        self.session.restart()
+        return host.stderr()
+
+    def fatal_fault(self):
+        with open(self.catalog, encoding="utf-8") as handle:
+            faults = json.load(handle).get("faults", [])
+        return next(fault for fault in faults if fault.get("exit"))
+
+    def check_host_died_at_its_fault(self, lines):
+        fault = self.fatal_fault()
+        # "<label> <operation>" with "(<position>)" after an Item call.
+        call = re.compile(re.escape(fault["call"]) + r"(\(\d+\))?")
+        calls = [line for line in lines if call.fullmatch(line.partition(" ")[2])]
+        if not lines or lines[-1] not in calls[-1:] or len(calls) != fault.get("nth", 1):
+            self.fail(f"the trace does not end at call {fault.get('nth', 1)} of {fault['call']}, which ends "
+                      f"the host: it ends with {lines[-1:]!r} after {len(calls)} such calls")
+
     def check_trace(self, trace, offset):
         if not os.path.exists(trace):
             if self.scenario.get("host", "") != "none" and not self.scenario.get("host_untouched"):
@@ -162,7 +210,9 @@ class ScenarioRun:
         with open(trace, "rb") as handle:
             handle.seek(offset)
             lines = handle.read().decode("utf-8", "replace").splitlines()
-        if lines and lines[-1] != LAST_TRACE_LINE + " 0":
+        if self.scenario.get("host_dies"):
+            self.check_host_died_at_its_fault(lines)
+        elif lines and lines[-1] != LAST_TRACE_LINE + " 0":
             self.fail(f"trace does not end with all references released: {lines[-1]!r}")
         calls = [line for line in lines if not line.startswith(LAST_TRACE_LINE)]
         if self.scenario.get("host_untouched") and calls:
@@ -188,6 +238,26 @@ class ScenarioRun:
                           json.dumps(got, indent=2, ensure_ascii=False))
         elif after != before:
             self.fail(f"the catalog changed{when} although no change was expected")
+
+    def check_lists_kept(self, before):
+        """What a host that died may leave: the catalog as last saved, so at
+        most some lists extended, never one lost, shortened or garbled."""
+        after = open(self.catalog, "rb").read()
+        try:
+            got = json.loads(after.decode("utf-8"))
+        except ValueError as error:
+            self.fail(f"the catalog is no longer valid JSON: {error}")
+            return
+        was = json.loads(before.decode("utf-8"))
+        for item_was, item_now in zip(was.get("items", []), got.get("items", [])):
+            old, new = item_was.get("keywords") or "", item_now.get("keywords") or ""
+            if not (new == old or old == "" or new.startswith(old + ";")):
+                self.fail(f"item {item_was.get('id')!r}: keywords {old!r} became {new!r}")
+        for document in (was, got):
+            for item in document.get("items", []):
+                item.pop("keywords", None)
+        if got != was:
+            self.fail("the catalog changed beyond its keyword lists:\n" + json.dumps(got, indent=2))
 
     def fail(self, message):
         self.failures.append(message)

@@ -18,6 +18,10 @@ class WineError(Exception):
     pass
 
 
+class WineTimeout(WineError):
+    """A program that did not end within its time: under Wine, a hang."""
+
+
 def windows_path(path):
     """The Windows name of a POSIX path: Wine maps the whole file system to Z:."""
     return "Z:" + os.path.abspath(path).replace("/", "\\")
@@ -105,9 +109,13 @@ class WineSession:
 
     # Programs -------------------------------------------------------------
 
-    def run(self, exe, args, extra_env=None, cwd=None, timeout=120):
+    def run(self, exe, args, extra_env=None, cwd=None, timeout=120, progress=None):
         """Runs a Windows program with the launcher, which records its full
         32-bit exit value. Returns (stdout bytes, stderr bytes, exit value).
+
+        progress: (path, seconds) of a file that grows while the program
+        makes progress, such as the host's trace; a program that has not made
+        it grow for that long is taken as hung, as one past its timeout is.
 
         The output goes through files, not pipes: a Wine service that the
         program starts would inherit a pipe and hold it open long after the
@@ -122,12 +130,12 @@ class WineSession:
         for _ in range(2):
             try:
                 with open(out_file, "wb") as out, open(err_file, "wb") as err:
-                    status = subprocess.run(command, env=self._environment(extra_env), cwd=cwd,
-                                            stdin=subprocess.DEVNULL, stdout=out, stderr=err,
-                                            timeout=timeout).returncode
+                    process = subprocess.Popen(command, env=self._environment(extra_env), cwd=cwd,
+                                               stdin=subprocess.DEVNULL, stdout=out, stderr=err)
+                    status = _wait(process, timeout, progress)
             except subprocess.TimeoutExpired as error:
                 _take(out_file), _take(err_file)
-                raise WineError(f"{os.path.basename(exe)} did not finish within {timeout} s") from error
+                raise WineTimeout(f"{os.path.basename(exe)} did not finish {error.output}") from error
             stdout, stderr = _take(out_file), _take(err_file)
             # Wine failed to start the launcher itself, which then said and
             # ran nothing: that start is tried once more.
@@ -203,6 +211,30 @@ class WineSession:
         if host.process.poll() is None:
             host.process.kill()
             host.process.wait(timeout=30)
+
+
+def _wait(process, timeout, progress):
+    """The process's exit status; kills it and raises TimeoutExpired when it
+    runs past `timeout`, or stalls as `progress` (path, seconds) tells."""
+    deadline = time.monotonic() + timeout
+    watched, stall = progress or (None, None)
+    size, changed = -1, time.monotonic()
+    while True:
+        try:
+            return process.wait(timeout=0.2)
+        except subprocess.TimeoutExpired:
+            pass
+        now = time.monotonic()
+        if watched:
+            grown = os.path.getsize(watched) if os.path.exists(watched) else -1
+            if grown != size:
+                size, changed = grown, now
+        why = (f"within {timeout} s" if now > deadline else
+               f"(no progress for {stall} s)" if watched and now - changed > stall else None)
+        if why:
+            process.kill()
+            process.wait()
+            raise subprocess.TimeoutExpired(process.args, timeout, output=why)
 
 
 def _remove_tree(path):

@@ -1,0 +1,68 @@
+#include "interface_keep_alive.h"
+
+#include "model/host_objects.h"
+
+#include <mutex>
+#include <new>
+#include <optional>
+
+template <class Interface, class Object, class... Position>
+HRESULT CInterfaceKeepAlive::HoldOne(REFIID iid, Position... position)
+{
+    Object* object = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(m_state->Mutex());
+        object = new Object(m_state, position...);
+    }
+    IStream* stream = nullptr;
+    HRESULT hr = CreateStreamOnHGlobal(nullptr, TRUE, &stream);
+    if (SUCCEEDED(hr)) {
+        hr = CoMarshalInterface(stream, iid, static_cast<Interface*>(object),
+                                MSHCTX_LOCAL, nullptr, MSHLFLAGS_TABLESTRONG);
+        if (SUCCEEDED(hr)) {
+            m_marshals.push_back(stream);
+        } else {
+            stream->Release();
+        }
+    }
+    // The marshal holds the object from here on.
+    object->Release();
+    return hr;
+}
+
+HRESULT CInterfaceKeepAlive::Hold() noexcept
+{
+    try {
+        m_state = std::make_shared<CHostState>(std::nullopt);
+        m_marshals.reserve(9);
+        const HRESULT steps[] = {
+            HoldOne<IHostApplication, CHostApplicationObject>(IID_IHostApplication),
+            HoldOne<IHostCatalog, CHostCatalogObject>(IID_IHostCatalog),
+            HoldOne<IHostMediaSets, CHostMediaSetsObject>(IID_IHostMediaSets),
+            HoldOne<IHostMediaSet, CHostMediaSetObject>(IID_IHostMediaSet, std::size_t{0}),
+            HoldOne<IHostMediaItems, CHostMediaItemsObject>(IID_IHostMediaItems, std::size_t{0}),
+            HoldOne<IHostMediaItem, CHostMediaItemObject>(IID_IHostMediaItem, std::size_t{0}),
+            HoldOne<IHostAnnotations, CHostAnnotationsObject>(IID_IHostAnnotations, std::size_t{0}),
+            // A client also reaches these on every host object: late-bound
+            // callers, and a failed call's error path.
+            HoldOne<IDispatch, CHostApplicationObject>(IID_IDispatch),
+            HoldOne<ISupportErrorInfo, CHostApplicationObject>(IID_ISupportErrorInfo),
+        };
+        for (HRESULT step : steps)
+            if (FAILED(step)) return step;
+        return S_OK;
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+}
+
+void CInterfaceKeepAlive::Release() noexcept
+{
+    for (IStream* stream : m_marshals) {
+        const LARGE_INTEGER start = {};
+        stream->Seek(start, STREAM_SEEK_SET, nullptr);
+        CoReleaseMarshalData(stream);
+        stream->Release();
+    }
+    m_marshals.clear();
+}
