@@ -5,7 +5,7 @@
 #include "report/console_writer.h"
 
 #include "app/driver.h"
-#include "fakes/console_capture.h"
+#include "support/console_capture.h"
 #include "fakes/fake_host.h"
 
 #include <gtest/gtest.h>

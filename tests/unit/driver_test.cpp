@@ -3,8 +3,8 @@
 // it, and every host reference given back in the reverse order of creation.
 #include "app/driver.h"
 
-#include "fakes/console_capture.h"
-#include "fakes/example_listing.h"
+#include "support/console_capture.h"
+#include "support/example_listing.h"
 #include "fakes/fake_host_fixture.h"
 
 #include <gtest/gtest.h>

@@ -5,7 +5,7 @@
 #include "app/application.h"
 #include "app/catalog.h"
 
-#include "fakes/console_capture.h"
+#include "support/console_capture.h"
 #include "fakes/fake_host_fixture.h"
 
 #include <gtest/gtest.h>

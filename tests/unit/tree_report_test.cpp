@@ -2,8 +2,8 @@
 // per node, depth first and pre-order, siblings in signed index order. Every
 // value is read from the host when its line is written; a failed read ends
 // the whole listing without a partial line.
-#include "fakes/console_capture.h"
-#include "fakes/example_listing.h"
+#include "support/console_capture.h"
+#include "support/example_listing.h"
 #include "fakes/fake_host_fixture.h"
 #include "fakes/tree_shape.h"
 
