@@ -4,7 +4,7 @@
 #include "app/active_catalog_check.h"
 #include "host/counted_ref.h"
 
-#include "fakes/fake_host_fixture.h"
+#include "support/test_host_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -12,20 +12,20 @@ namespace {
 
 struct CPathCase {
     const char* name;
-    FakeText hostPath;
+    OptionalText hostPath;
     WideString argument;
     bool expected;
 };
 
-class ActiveCatalogCheckTest : public CFakeHostTest, public ::testing::WithParamInterface<CPathCase> {};
+class ActiveCatalogCheckTest : public CHostTest, public ::testing::WithParamInterface<CPathCase> {};
 
 TEST_P(ActiveCatalogCheckTest, ComparesTheHostsPathWithTheArgument)
 {
-    m_host.Catalog().path = GetParam().hostPath;
+    m_host.Catalog().m_path = GetParam().hostPath;
     CCountedRef<IHostCatalog> catalog;
     catalog.Attach(m_host.ObtainCatalog());
     EXPECT_EQ(CheckActiveCatalog(catalog.Get(), GetParam().argument), GetParam().expected);
-    EXPECT_EQ(m_host.Calls(), std::vector<std::string>{"catalog Path"});
+    EXPECT_EQ(m_host.Calls(), std::vector<std::string>{"catalog IHostCatalog::Path"});
 }
 
 WideString Text(const OLECHAR* text) { return WideString(text); }
@@ -60,10 +60,10 @@ INSTANTIATE_TEST_SUITE_P(
         CPathCase{"NullPathAgainstPath", std::nullopt, Text(OLESTR("D:\\A")), false}),
     [](const ::testing::TestParamInfo<CPathCase>& info) { return info.param.name; });
 
-TEST_F(CFakeHostTest, ActiveCatalogCheckRaisesTheHostFailureWhileReadingThePath)
+TEST_F(CHostTest, ActiveCatalogCheckRaisesTheHostFailureWhileReadingThePath)
 {
     const HRESULT failure = static_cast<HRESULT>(0x800706BEu);
-    m_host.FailCall("Path", failure);
+    m_host.FailCall("IHostCatalog::Path", failure);
     CCountedRef<IHostCatalog> catalog;
     catalog.Attach(m_host.ObtainCatalog());
     try {
