@@ -11,6 +11,6 @@ void AddDeepChain(CFakeHost& host, LONG depth)
 HRESULT LoadFromHost(CFakeHost& host, CMediaSetTree& tree)
 {
     CCountedRef<IHostCatalog> catalog;
-    catalog.Attach(host.ObtainCatalog());
+    *catalog.Put() = host.ObtainCatalog();
     return tree.Load(catalog.Get());
 }

@@ -23,7 +23,7 @@ TEST_P(ActiveCatalogCheckTest, ComparesTheHostsPathWithTheArgument)
 {
     m_host.Catalog().m_path = GetParam().hostPath;
     CCountedRef<IHostCatalog> catalog;
-    catalog.Attach(m_host.ObtainCatalog());
+    *catalog.Put() = m_host.ObtainCatalog();
     EXPECT_EQ(CheckActiveCatalog(catalog.Get(), GetParam().argument), GetParam().expected);
     EXPECT_EQ(m_host.Calls(), std::vector<std::string>{"catalog IHostCatalog::Path"});
 }
@@ -65,7 +65,7 @@ TEST_F(CHostTest, ActiveCatalogCheckRaisesTheHostFailureWhileReadingThePath)
     const HRESULT failure = static_cast<HRESULT>(0x800706BEu);
     m_host.FailCall("IHostCatalog::Path", failure);
     CCountedRef<IHostCatalog> catalog;
-    catalog.Attach(m_host.ObtainCatalog());
+    *catalog.Put() = m_host.ObtainCatalog();
     try {
         CheckActiveCatalog(catalog.Get(), WideString(OLESTR("D:\\Archive\\Photos")));
         FAIL() << "no host-call error raised";

@@ -18,7 +18,7 @@ protected:
     CCountedRef<IHostApplication> Application()
     {
         CCountedRef<IHostApplication> application;
-        application.Attach(m_host.ObtainApplication());
+        *application.Put() = m_host.ObtainApplication();
         return application;
     }
 };

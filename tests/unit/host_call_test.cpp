@@ -19,7 +19,7 @@ protected:
     CCountedRef<IHostCatalog> Catalog()
     {
         CCountedRef<IHostCatalog> catalog;
-        catalog.Attach(m_host.ObtainCatalog());
+        *catalog.Put() = m_host.ObtainCatalog();
         return catalog;
     }
 };
