@@ -26,8 +26,7 @@ inline CTracedCall ParseTracedCall(const std::string& line)
     if (open == std::string::npos || call.m_operation.back() != ')') return call;
     const std::string inside = call.m_operation.substr(open + 1, call.m_operation.size() - open - 2);
     const std::size_t sign = !inside.empty() && inside[0] == '-' ? 1 : 0;
-    if (inside.size() > sign &&
-        inside.find_first_not_of("0123456789", sign) == std::string::npos)
+    if (inside.size() > sign && inside.find_first_not_of("0123456789", sign) == std::string::npos)
         call.m_operation.erase(open);
     return call;
 }
