@@ -12,12 +12,15 @@ class CHostInterfaceStub;
 // Gaps in the host's vtables: there, but answering nothing.
 #define QF_STUB_ANSWER_GAP(slot) \
     HRESULT STDMETHODCALLTYPE Reserved##slot() override { return E_NOTIMPL; }
+// A base class cannot be parenthesised.
+// NOLINTBEGIN(bugprone-macro-parentheses)
 #define QF_DEFINE_STUB(I)                                           \
     template <>                                                     \
     class CHostInterfaceStub<I> : public I {                        \
     public:                                                         \
         QF_##I##_SLOTS(QF_STUB_SKIP_OPERATION, QF_STUB_ANSWER_GAP) \
     };
+// NOLINTEND(bugprone-macro-parentheses)
 QF_HOST_INTERFACES(QF_DEFINE_STUB)
 #undef QF_DEFINE_STUB
 #undef QF_STUB_ANSWER_GAP
