@@ -128,21 +128,22 @@ void CTestHost::CloseCatalog()
 
 void CTestHost::FailCall(const std::string& operation, HRESULT hr, int nth, const std::string& label)
 {
-    CFaultRule rule;
-    rule.m_operation = operation;
-    rule.m_nth = static_cast<std::uint64_t>(nth);
-    rule.m_hresult = hr;
-    rule.m_label = label;
-    m_state->AddFaultLocked(rule);
+    AddFault(operation, nth, label, [hr](CFaultRule& rule) { rule.m_hresult = hr; });
 }
 
 void CTestHost::NullResult(const std::string& operation, int nth, const std::string& label)
 {
+    AddFault(operation, nth, label, [](CFaultRule& rule) { rule.m_returnsNull = true; });
+}
+
+void CTestHost::AddFault(const std::string& operation, int nth, const std::string& label,
+                         const std::function<void(CFaultRule&)>& outcome)
+{
     CFaultRule rule;
     rule.m_operation = operation;
     rule.m_nth = static_cast<std::uint64_t>(nth);
-    rule.m_returnsNull = true;
     rule.m_label = label;
+    outcome(rule);
     m_state->AddFaultLocked(rule);
 }
 

@@ -97,6 +97,8 @@ private:
     std::size_t SetPosition(const std::string& id) const;
     std::size_t ItemPosition(const std::string& id) const;
     void RelistSets();
+    void AddFault(const std::string& operation, int nth, const std::string& label,
+                  const std::function<void(CFaultRule&)>& outcome);
 
     std::shared_ptr<CHostState> m_state;
     std::map<std::string, std::size_t> m_setsById;
