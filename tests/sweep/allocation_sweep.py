@@ -19,7 +19,7 @@ import sys
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 
-from posix_runs import sweep_main, without_faults  # noqa: E402
+from posix_runs import check_convergence, sweep_main, without_faults  # noqa: E402
 from sweep_oracle import (E_OUTOFMEMORY, MESSAGES, PRINT_STEPS, STEP_OF_MESSAGE, STEPS, Check,  # noqa: E402
                           check_sound, keyword_lists, list_problems, message_of, steps_of_calls,
                           stdout_with_one_cut)
@@ -124,9 +124,7 @@ def sweep_catalog(runs, name):
                         check.require(message is None or message in STEP_OF_MESSAGE, "message %r" % message)
                         check.require(result.exit_value == runs.exit_of(E_OUTOFMEMORY) or not result.stderr,
                                       "exit value %s with a message" % result.exit_value)
-                    again = runs.run(without_faults(result.catalog()))
-                    check.require(without_faults(again.catalog()) == without_faults(clean.catalog()),
-                                  "a clean run over the catalog it left does not give the clean run's catalog")
+                    check_convergence(check, runs, clean, result)
                 problems += check.problems
     return problems, count
 

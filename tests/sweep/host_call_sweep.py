@@ -15,7 +15,7 @@ import sys
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 
-from posix_runs import sweep_main, without_faults  # noqa: E402
+from posix_runs import check_convergence, sweep_main  # noqa: E402
 from sweep_oracle import (E_FAIL, E_POINTER, MESSAGES, MISMATCH, PRINT_STEPS, Check, check_sound,  # noqa: E402
                           keyword_lists, list_problems, message_of, operation, steps_of_calls,
                           stdout_with_one_cut)
@@ -65,13 +65,6 @@ def expect_outcome(check, runs, clean, result, hresult, step):
     check.require(result.exit_value == runs.exit_of(hresult),
                   "exit value %s, expected %s for 0x%08X" % (result.exit_value, runs.exit_of(hresult), hresult))
     check.require(message == wanted, "message %r, expected %r" % (message, wanted))
-
-
-def check_convergence(check, runs, clean, result):
-    """A clean run over what the faulted run left ends where the clean run did."""
-    again = runs.run(without_faults(result.catalog()))
-    check.require(without_faults(again.catalog()) == without_faults(clean.catalog()),
-                  "a clean run over the catalog it left does not give the clean run's catalog")
 
 
 def sweep_catalog(runs, name):

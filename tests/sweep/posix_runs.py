@@ -72,6 +72,13 @@ def without_faults(catalog):
     return catalog
 
 
+def check_convergence(check, runs, clean, result):
+    """A clean run over what the faulted run left ends where the clean run did."""
+    again = runs.run(without_faults(result.catalog()))
+    check.require(without_faults(again.catalog()) == without_faults(clean.catalog()),
+                  "a clean run over the catalog it left does not give the clean run's catalog")
+
+
 def sweep_main(usage, sweep_catalog, prefix, what):
     """The command line of a sweep: BINARY CATALOG...; one line per catalog,
     then its problems; non-zero when there are any."""
