@@ -113,13 +113,8 @@ HRESULT ReadWholeFile(const std::filesystem::path& path, std::string& contents, 
     return S_OK;
 }
 
-void CFileSink::Write(const char* data, std::size_t size) noexcept
+void CFileSink::WriteBeyondBuffer(const char* data, std::size_t size) noexcept
 {
-    if (size <= sizeof m_buffer - m_used) {
-        std::memcpy(m_buffer + m_used, data, size);
-        m_used += size;
-        return;
-    }
     Drain();
     // A text longer than the buffer (a long keyword list) goes out as it is.
     if (size >= sizeof m_buffer) {

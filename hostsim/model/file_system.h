@@ -6,6 +6,7 @@
 #include "platform/com.h"
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -32,7 +33,12 @@ public:
         if (m_used == sizeof m_buffer) Drain();
         m_buffer[m_used++] = c;
     }
-    void Write(const char* data, std::size_t size) noexcept;
+    void Write(const char* data, std::size_t size) noexcept
+    {
+        if (size > sizeof m_buffer - m_used) return WriteBeyondBuffer(data, size);
+        std::memcpy(m_buffer + m_used, data, size);
+        m_used += size;
+    }
 
     // Writes out what is buffered; false once any write has failed, with
     // Error() giving that write's errno.
@@ -40,6 +46,7 @@ public:
     int Error() const noexcept { return m_error; }
 
 private:
+    void WriteBeyondBuffer(const char* data, std::size_t size) noexcept;
     void Drain() noexcept;
     void WriteThrough(const char* data, std::size_t size) noexcept;
 
