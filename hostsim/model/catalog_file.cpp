@@ -69,6 +69,11 @@ HRESULT CCatalogFile::Open(const std::filesystem::path& path, std::unique_ptr<CC
     return S_OK;
 }
 
+std::unique_ptr<CCatalogFile> CCatalogFile::InMemory(CCatalogContent content)
+{
+    return std::unique_ptr<CCatalogFile>(new CCatalogFile({}, JsonDocument(), std::move(content)));
+}
+
 KeywordChange CCatalogFile::SetKeywords(std::size_t item, const WideString& keywords)
 {
     if (HasUnpairedSurrogate(keywords)) return KeywordChange::NotStorable;
@@ -78,9 +83,11 @@ KeywordChange CCatalogFile::SetKeywords(std::size_t item, const WideString& keyw
     // Everything that can fail comes first, so that the document and the
     // content never disagree about a list.
     WideString stored = keywords;
-    JsonDocument text(ToUtf8(keywords));
-    JsonDocument& slot = MemberForWriting(m_document.at("items").at(item), "keywords");
-    slot = std::move(text);
+    if (!m_path.empty()) {
+        JsonDocument text(ToUtf8(keywords));
+        JsonDocument& slot = MemberForWriting(m_document.at("items").at(item), "keywords");
+        slot = std::move(text);
+    }
     current = std::move(stored);
     m_changed = true;
     return KeywordChange::Changed;
@@ -88,6 +95,10 @@ KeywordChange CCatalogFile::SetKeywords(std::size_t item, const WideString& keyw
 
 bool CCatalogFile::Save(std::string& problem)
 {
+    if (m_path.empty()) {
+        m_changed = false;
+        return true;
+    }
     try {
         const auto write = [this](CFileSink& sink) { WriteCatalogText(m_document, sink); };
         if (!ReplaceFileAtomically(m_path, write, problem)) return false;

@@ -21,9 +21,13 @@ public:
     // catalog, another failure when it cannot be read, and `problem` says
     // what is wrong. Throws std::bad_alloc.
     static HRESULT Open(const std::filesystem::path& path, std::unique_ptr<CCatalogFile>& file, std::string& problem);
+    // A catalog that exists only in memory, as a unit test builds it: its
+    // keyword lists change like a file's, and saving it writes nothing.
+    static std::unique_ptr<CCatalogFile> InMemory(CCatalogContent content);
 
     const std::filesystem::path& Path() const noexcept { return m_path; }
     const CCatalogContent& Content() const noexcept { return m_content; }
+    CCatalogContent& EditableContent() noexcept { return m_content; }
     bool IsChanged() const noexcept { return m_changed; }
 
     // Replaces an item's whole keyword list, every code unit of it (embedded

@@ -44,13 +44,15 @@ struct CMediaSetRecord {
 };
 
 // One scripted fault: the Nth call of an operation fails, gives null, or
-// ends the host's process.
+// ends the host's process. Faults scripted in code can also name the one
+// object whose calls count (its trace label) and fire on every call (nth 0).
 struct CFaultRule {
     std::string m_operation;
     std::uint64_t m_nth = 1;
     bool m_returnsNull = false;
     bool m_endsHost = false;
     HRESULT m_hresult = S_OK;
+    std::string m_label;  // empty: calls on any object count
 };
 
 struct CCatalogContent {

@@ -22,12 +22,26 @@ public:
     CFaultPlan() = default;
     explicit CFaultPlan(const std::vector<CFaultRule>& rules);
 
-    // Counts one call of `operation` and says what the host does with it. A
-    // call scripted to end the host ends its process here, before the call
-    // has any effect. Throws std::bad_alloc.
-    CFaultAction CountCall(std::string_view operation);
+    // A catalog's rule counts calls from the host's start; one that a test
+    // adds later can count them from its own addition.
+    void Add(const CFaultRule& rule, bool countFromNow = false);
+
+    // Counts one call of `operation` on the object labelled `label` and says
+    // what the host does with it. A call scripted to end the host ends its
+    // process here, before the call has any effect. Throws std::bad_alloc.
+    CFaultAction CountCall(std::string_view operation, std::string_view label = {});
 
 private:
+    static CFaultAction ActionOf(const CFaultRule& rule);
+
+    // Rules that name an object or fire on every call; only tests script
+    // them, so a plain list serves.
+    struct CNarrowRule {
+        CFaultRule m_rule;
+        std::uint64_t m_seen = 0;
+    };
+    std::vector<CNarrowRule> m_narrowRules;
+
     std::map<std::pair<std::string, std::uint64_t>, CFaultAction, std::less<>> m_actions;
     std::map<std::string, std::uint64_t, std::less<>> m_calls;
 };

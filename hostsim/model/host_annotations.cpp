@@ -5,6 +5,7 @@ using namespace HostOperation;
 CHostAnnotationsObject::CHostAnnotationsObject(std::shared_ptr<CHostState> state, std::size_t item)
     : CHostObject(std::move(state)), m_item(item)
 {
+    RegisterLocked();
 }
 
 std::string CHostAnnotationsObject::TraceLabel() const { return "annotations:" + Catalog().m_items[m_item].m_label; }
@@ -24,6 +25,8 @@ HRESULT CHostAnnotationsObject::put_Keywords(BSTR keywords)
             const WideString text = keywords ? WideString(keywords, SysStringLen(keywords)) : WideString();
             // Marking the catalog changed is all; it is saved when the
             // clients let go of the host, or when the host ends.
-            return m_state->SetKeywordsLocked(m_item, text) == KeywordChange::NotStorable ? E_INVALIDARG : S_OK;
+            if (m_state->SetKeywordsLocked(m_item, text) == KeywordChange::NotStorable) return E_INVALIDARG;
+            if (CHostLedger* ledger = m_state->LedgerLocked()) ledger->RecordWrite(m_item, text);
+            return S_OK;
         });
 }

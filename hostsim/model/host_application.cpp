@@ -2,7 +2,34 @@
 
 using namespace HostOperation;
 
-CHostApplicationObject::CHostApplicationObject(std::shared_ptr<CHostState> state) : CHostObject(std::move(state)) {}
+CHostApplicationObject::CHostApplicationObject(std::shared_ptr<CHostState> state) : CHostObject(std::move(state))
+{
+    RegisterLocked();
+}
+
+void* CHostApplicationObject::OtherInterfaceLocked(REFIID riid)
+{
+    return riid == IID_IRunnableObject && m_state->RunnableLocked() ? static_cast<IRunnableObject*>(this) : nullptr;
+}
+
+HRESULT CHostApplicationObject::GetRunningClass(CLSID* clsid)
+{
+    if (!clsid) return E_POINTER;
+    *clsid = CLSID_LumoraApplication;
+    return S_OK;
+}
+
+#ifdef _WIN32
+HRESULT CHostApplicationObject::Run(LPBINDCTX)
+#else
+HRESULT CHostApplicationObject::Run(void*)
+#endif
+{
+    const CHostCodeScope hostCode;
+    std::lock_guard<std::mutex> lock(m_state->Mutex());
+    const CFaultAction fault = CountPlumbingLocked("IRunnableObject::Run", nullptr);
+    return fault.m_kind == CFaultAction::Kind::Fail ? fault.m_hresult : S_OK;
+}
 
 HRESULT CHostApplicationObject::get_Name(BSTR* name)
 {

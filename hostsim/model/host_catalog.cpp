@@ -2,7 +2,10 @@
 
 using namespace HostOperation;
 
-CHostCatalogObject::CHostCatalogObject(std::shared_ptr<CHostState> state) : CHostObject(std::move(state)) {}
+CHostCatalogObject::CHostCatalogObject(std::shared_ptr<CHostState> state) : CHostObject(std::move(state))
+{
+    RegisterLocked();
+}
 
 HRESULT CHostCatalogObject::get_Index(LONG* index)
 {

@@ -5,6 +5,7 @@ using namespace HostOperation;
 CHostMediaItemObject::CHostMediaItemObject(std::shared_ptr<CHostState> state, std::size_t item)
     : CHostObject(std::move(state)), m_item(item)
 {
+    RegisterLocked();
 }
 
 std::string CHostMediaItemObject::TraceLabel() const { return "item:" + Catalog().m_items[m_item].m_label; }

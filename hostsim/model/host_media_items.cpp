@@ -5,6 +5,7 @@ using namespace HostOperation;
 CHostMediaItemsObject::CHostMediaItemsObject(std::shared_ptr<CHostState> state, std::size_t set)
     : CHostObject(std::move(state)), m_set(set)
 {
+    RegisterLocked();
 }
 
 std::string CHostMediaItemsObject::TraceLabel() const { return "items:" + Catalog().m_sets[m_set].m_id; }
@@ -12,7 +13,8 @@ std::string CHostMediaItemsObject::TraceLabel() const { return "items:" + Catalo
 HRESULT CHostMediaItemsObject::get_Count(LONG* count)
 {
     return Serve(kItemsCount, count, [&](LONG& out) {
-        out = static_cast<LONG>(Catalog().m_sets[m_set].m_items.size());
+        const std::optional<LONG> hooked = m_state->CountHookedLocked() ? m_state->CountHookLocked(TraceLabel()) : std::nullopt;
+        out = hooked ? *hooked : static_cast<LONG>(Catalog().m_sets[m_set].m_items.size());
         return S_OK;
     });
 }

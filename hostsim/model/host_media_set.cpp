@@ -5,6 +5,7 @@ using namespace HostOperation;
 CHostMediaSetObject::CHostMediaSetObject(std::shared_ptr<CHostState> state, std::size_t set)
     : CHostObject(std::move(state)), m_set(set)
 {
+    RegisterLocked();
 }
 
 std::string CHostMediaSetObject::TraceLabel() const { return "set:" + Record().m_id; }

@@ -2,12 +2,17 @@
 
 using namespace HostOperation;
 
-CHostMediaSetsObject::CHostMediaSetsObject(std::shared_ptr<CHostState> state) : CHostObject(std::move(state)) {}
+CHostMediaSetsObject::CHostMediaSetsObject(std::shared_ptr<CHostState> state) : CHostObject(std::move(state))
+{
+    RegisterLocked();
+}
 
 HRESULT CHostMediaSetsObject::get_Count(LONG* count)
 {
     return Serve(kSetsCount, count, [&](LONG& out) {
-        out = static_cast<LONG>(Catalog().m_listedSets.size());
+        // A host under test may change the catalog, or the count, mid-walk.
+        const std::optional<LONG> hooked = m_state->CountHookedLocked() ? m_state->CountHookLocked("sets") : std::nullopt;
+        out = hooked ? *hooked : static_cast<LONG>(Catalog().m_listedSets.size());
         return S_OK;
     });
 }

@@ -4,10 +4,10 @@
 // object of a failure before the object's own code runs.
 #pragma once
 
-#include "host/host_interfaces.h"
 #include "model/dispatch_hook.h"
 #include "model/host_code_scope.h"
 #include "model/host_error_info.h"
+#include "model/host_interface_stubs.h"
 #include "model/host_operations.h"
 #include "model/host_state.h"
 
@@ -17,12 +17,8 @@
 #include <optional>
 #include <string>
 
-// Gaps in the host's vtables: there, but answering nothing.
-#define LUMORA_PLACEHOLDER(slot) \
-    HRESULT STDMETHODCALLTYPE Reserved##slot() override { return E_NOTIMPL; }
-
 template <class I>
-class CHostObject : public I, public ISupportErrorInfo {
+class CHostObject : public CHostInterfaceStub<I>, public ISupportErrorInfo {
 public:
     CHostObject(const CHostObject&) = delete;
     CHostObject& operator=(const CHostObject&) = delete;
@@ -31,15 +27,22 @@ public:
     {
         const CHostCodeScope hostCode;
         if (!object) return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_IDispatch || riid == Iid()) {
-            *object = static_cast<I*>(this);
-        } else if (riid == IID_ISupportErrorInfo) {
-            *object = static_cast<ISupportErrorInfo*>(this);
-        } else {
-            *object = nullptr;
-            return E_NOINTERFACE;
+        *object = nullptr;
+        bool answersErrorInfo = true;
+        void* found = nullptr;
+        {
+            std::lock_guard<std::mutex> lock(m_state->Mutex());
+            const CFaultAction fault = CountPlumbingLocked("IUnknown::QueryInterface", &riid);
+            if (fault.m_kind == CFaultAction::Kind::Fail) return fault.m_hresult;
+            if (fault.m_kind == CFaultAction::Kind::ReturnNull) return S_OK;
+            answersErrorInfo = m_state->ErrorInfoLocked() != HostErrorInfo::NoInterface;
+            found = OtherInterfaceLocked(riid);
         }
+        if (riid == IID_IUnknown || riid == IID_IDispatch || riid == Iid()) found = static_cast<I*>(this);
+        else if (riid == IID_ISupportErrorInfo && answersErrorInfo) found = static_cast<ISupportErrorInfo*>(this);
+        if (!found) return E_NOINTERFACE;
         AddRef();
+        *object = found;
         return S_OK;
     }
 
@@ -48,6 +51,7 @@ public:
         const CHostCodeScope hostCode;
         std::lock_guard<std::mutex> lock(m_state->Mutex());
         m_state->AddReferenceLocked();
+        if (CHostLedger* ledger = m_state->LedgerLocked()) ledger->AddRef(m_ledgerEntry);
         return ++m_references;
     }
 
@@ -60,6 +64,7 @@ public:
             std::lock_guard<std::mutex> lock(m_state->Mutex());
             if (m_references == 0) return 0;  // a client releasing more than it holds
             left = --m_references;
+            if (CHostLedger* ledger = m_state->LedgerLocked()) ledger->Release(m_ledgerEntry);
             lastClientReference = m_state->ReleaseReferenceLocked();
         }
         if (lastClientReference) m_state->NotifyLastRelease();
@@ -90,7 +95,10 @@ public:
     // Every failure of this object's operations leaves an error object.
     HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID riid) override
     {
-        return riid == Iid() ? S_OK : S_FALSE;
+        const CHostCodeScope hostCode;
+        std::lock_guard<std::mutex> lock(m_state->Mutex());
+        CountPlumbingLocked("ISupportErrorInfo::InterfaceSupportsErrorInfo", &riid);
+        return riid == Iid() && m_state->ErrorInfoLocked() == HostErrorInfo::Vouched ? S_OK : S_FALSE;
     }
 
 protected:
@@ -101,6 +109,32 @@ protected:
         m_state->AddReferenceLocked();
     }
     virtual ~CHostObject() = default;
+
+    // Gives a host under test's new object its entry in the reference
+    // ledger; each host object's constructor calls it, since only there is
+    // its label known. Needs the state's lock held.
+    void RegisterLocked()
+    {
+        if (CHostLedger* ledger = m_state->LedgerLocked()) m_ledgerEntry = ledger->Open(TraceLabel(), static_cast<IUnknown*>(static_cast<I*>(this)));
+    }
+
+    // An interface this object answers beyond its host interface, IDispatch
+    // and ISupportErrorInfo; null when none. Called with the state's lock held.
+    virtual void* OtherInterfaceLocked(REFIID) { return nullptr; }
+
+    // One call of COM plumbing on a host under test: recorded in its ledger
+    // and counted for its faults. Other hosts neither record nor count it.
+    CFaultAction CountPlumbingLocked(const char* operation, const IID* riid) noexcept
+    {
+        if (!m_state->LedgerLocked()) return CFaultAction();
+        try {
+            std::string call = operation;
+            if (riid) call += std::string("(") + HostInterfaceName(*riid) + ")";
+            return m_state->CountPlumbingLocked(TraceLabel(), call);
+        } catch (const std::bad_alloc&) {
+            return CFaultAction{CFaultAction::Kind::Fail, E_OUTOFMEMORY};
+        }
+    }
 
     static const IID& Iid() noexcept { return HostInterfaceId<I>::Get(); }
 
@@ -155,13 +189,15 @@ protected:
     std::shared_ptr<CHostState> m_state;
 
 private:
-    static HRESULT Failed(const char* operation, HRESULT hr) noexcept
+    // Needs the state's lock held.
+    HRESULT Failed(const char* operation, HRESULT hr) noexcept
     {
-        SetHostErrorInfo(Iid(), operation, hr);
+        if (m_state->ErrorInfoLocked() != HostErrorInfo::NotSet) SetHostErrorInfo(Iid(), operation, hr);
         return hr;
     }
 
     ULONG m_references = 1;
+    std::size_t m_ledgerEntry = 0;
 };
 
 // A host text as a new BSTR of its full length; null stays null.

@@ -8,33 +8,47 @@
 
 #include <cstddef>
 
-class CHostApplicationObject final : public CHostObject<IHostApplication> {
+// The application answers IRunnableObject only on a host under test that is
+// made runnable, so that a client's OleRun can be seen to reach it.
+class CHostApplicationObject final : public CHostObject<IHostApplication>, public IRunnableObject {
 public:
     explicit CHostApplicationObject(std::shared_ptr<CHostState> state);
+
+    // One IUnknown for both bases.
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override
+    {
+        return CHostObject::QueryInterface(riid, object);
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return CHostObject::AddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return CHostObject::Release(); }
 
     HRESULT STDMETHODCALLTYPE get_Name(BSTR* name) override;
     HRESULT STDMETHODCALLTYPE get_Version(BSTR* version) override;
     HRESULT STDMETHODCALLTYPE get_Path(BSTR* path) override;
     HRESULT STDMETHODCALLTYPE get_ActiveCatalog(IHostCatalog** catalog) override;
 
+    HRESULT STDMETHODCALLTYPE GetRunningClass(CLSID* clsid) override;
+#ifdef _WIN32
+    HRESULT STDMETHODCALLTYPE Run(LPBINDCTX) override;
+#else
+    HRESULT STDMETHODCALLTYPE Run(void*) override;
+#endif
+    BOOL STDMETHODCALLTYPE IsRunning() override { return 1; }
+    HRESULT STDMETHODCALLTYPE LockRunning(BOOL, BOOL) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE SetContainedObject(BOOL) override { return S_OK; }
+
 private:
     std::string TraceLabel() const override { return "app"; }
+    void* OtherInterfaceLocked(REFIID riid) override;
 };
 
 class CHostCatalogObject final : public CHostObject<IHostCatalog> {
 public:
     explicit CHostCatalogObject(std::shared_ptr<CHostState> state);
 
-    LUMORA_PLACEHOLDER(7)
     HRESULT STDMETHODCALLTYPE get_Index(LONG* index) override;
     HRESULT STDMETHODCALLTYPE get_Name(BSTR* name) override;
-    LUMORA_PLACEHOLDER(10)
     HRESULT STDMETHODCALLTYPE get_Path(BSTR* path) override;
-    LUMORA_PLACEHOLDER(12) LUMORA_PLACEHOLDER(13) LUMORA_PLACEHOLDER(14) LUMORA_PLACEHOLDER(15)
-    LUMORA_PLACEHOLDER(16) LUMORA_PLACEHOLDER(17) LUMORA_PLACEHOLDER(18) LUMORA_PLACEHOLDER(19)
-    LUMORA_PLACEHOLDER(20) LUMORA_PLACEHOLDER(21) LUMORA_PLACEHOLDER(22) LUMORA_PLACEHOLDER(23)
-    LUMORA_PLACEHOLDER(24) LUMORA_PLACEHOLDER(25) LUMORA_PLACEHOLDER(26) LUMORA_PLACEHOLDER(27)
-    LUMORA_PLACEHOLDER(28) LUMORA_PLACEHOLDER(29)
     HRESULT STDMETHODCALLTYPE get_MediaSets(IHostMediaSets** sets) override;
 
 private:
@@ -46,7 +60,6 @@ class CHostMediaSetsObject final : public CHostObject<IHostMediaSets> {
 public:
     explicit CHostMediaSetsObject(std::shared_ptr<CHostState> state);
 
-    LUMORA_PLACEHOLDER(7)
     HRESULT STDMETHODCALLTYPE get_Count(LONG* count) override;
     HRESULT STDMETHODCALLTYPE get_Item(LONG position, IHostMediaSet** set) override;
 
@@ -58,11 +71,8 @@ class CHostMediaSetObject final : public CHostObject<IHostMediaSet> {
 public:
     CHostMediaSetObject(std::shared_ptr<CHostState> state, std::size_t set);
 
-    LUMORA_PLACEHOLDER(7)
     HRESULT STDMETHODCALLTYPE get_Name(BSTR* name) override;
-    LUMORA_PLACEHOLDER(9)
     HRESULT STDMETHODCALLTYPE get_Index(LONG* index) override;
-    LUMORA_PLACEHOLDER(11) LUMORA_PLACEHOLDER(12)
     HRESULT STDMETHODCALLTYPE get_IsSkipped(VARIANT_BOOL* skipped) override;
     HRESULT STDMETHODCALLTYPE get_Level(LONG* level) override;
     HRESULT STDMETHODCALLTYPE get_Parent(IHostMediaSet** parent) override;
@@ -80,7 +90,6 @@ class CHostMediaItemsObject final : public CHostObject<IHostMediaItems> {
 public:
     CHostMediaItemsObject(std::shared_ptr<CHostState> state, std::size_t set);
 
-    LUMORA_PLACEHOLDER(7)
     HRESULT STDMETHODCALLTYPE get_Count(LONG* count) override;
     HRESULT STDMETHODCALLTYPE get_Item(LONG position, IHostMediaItem** item) override;
 
@@ -94,13 +103,6 @@ class CHostMediaItemObject final : public CHostObject<IHostMediaItem> {
 public:
     CHostMediaItemObject(std::shared_ptr<CHostState> state, std::size_t item);
 
-    LUMORA_PLACEHOLDER(7) LUMORA_PLACEHOLDER(8) LUMORA_PLACEHOLDER(9) LUMORA_PLACEHOLDER(10)
-    LUMORA_PLACEHOLDER(11) LUMORA_PLACEHOLDER(12) LUMORA_PLACEHOLDER(13) LUMORA_PLACEHOLDER(14)
-    LUMORA_PLACEHOLDER(15) LUMORA_PLACEHOLDER(16) LUMORA_PLACEHOLDER(17) LUMORA_PLACEHOLDER(18)
-    LUMORA_PLACEHOLDER(19) LUMORA_PLACEHOLDER(20) LUMORA_PLACEHOLDER(21) LUMORA_PLACEHOLDER(22)
-    LUMORA_PLACEHOLDER(23) LUMORA_PLACEHOLDER(24) LUMORA_PLACEHOLDER(25) LUMORA_PLACEHOLDER(26)
-    LUMORA_PLACEHOLDER(27) LUMORA_PLACEHOLDER(28) LUMORA_PLACEHOLDER(29) LUMORA_PLACEHOLDER(30)
-    LUMORA_PLACEHOLDER(31) LUMORA_PLACEHOLDER(32) LUMORA_PLACEHOLDER(33) LUMORA_PLACEHOLDER(34)
     HRESULT STDMETHODCALLTYPE get_Annotations(IHostAnnotations** annotations) override;
 
 private:
@@ -114,17 +116,6 @@ class CHostAnnotationsObject final : public CHostObject<IHostAnnotations> {
 public:
     CHostAnnotationsObject(std::shared_ptr<CHostState> state, std::size_t item);
 
-    LUMORA_PLACEHOLDER(7) LUMORA_PLACEHOLDER(8) LUMORA_PLACEHOLDER(9) LUMORA_PLACEHOLDER(10)
-    LUMORA_PLACEHOLDER(11) LUMORA_PLACEHOLDER(12) LUMORA_PLACEHOLDER(13) LUMORA_PLACEHOLDER(14)
-    LUMORA_PLACEHOLDER(15) LUMORA_PLACEHOLDER(16) LUMORA_PLACEHOLDER(17) LUMORA_PLACEHOLDER(18)
-    LUMORA_PLACEHOLDER(19) LUMORA_PLACEHOLDER(20) LUMORA_PLACEHOLDER(21) LUMORA_PLACEHOLDER(22)
-    LUMORA_PLACEHOLDER(23) LUMORA_PLACEHOLDER(24) LUMORA_PLACEHOLDER(25) LUMORA_PLACEHOLDER(26)
-    LUMORA_PLACEHOLDER(27) LUMORA_PLACEHOLDER(28) LUMORA_PLACEHOLDER(29) LUMORA_PLACEHOLDER(30)
-    LUMORA_PLACEHOLDER(31) LUMORA_PLACEHOLDER(32) LUMORA_PLACEHOLDER(33) LUMORA_PLACEHOLDER(34)
-    LUMORA_PLACEHOLDER(35) LUMORA_PLACEHOLDER(36) LUMORA_PLACEHOLDER(37) LUMORA_PLACEHOLDER(38)
-    LUMORA_PLACEHOLDER(39) LUMORA_PLACEHOLDER(40) LUMORA_PLACEHOLDER(41) LUMORA_PLACEHOLDER(42)
-    LUMORA_PLACEHOLDER(43) LUMORA_PLACEHOLDER(44) LUMORA_PLACEHOLDER(45) LUMORA_PLACEHOLDER(46)
-    LUMORA_PLACEHOLDER(47)
     HRESULT STDMETHODCALLTYPE get_Keywords(BSTR* keywords) override;
     HRESULT STDMETHODCALLTYPE put_Keywords(BSTR keywords) override;
 

@@ -26,6 +26,12 @@ CHostState::CHostState(std::optional<std::filesystem::path> traceFile)
 {
 }
 
+CHostState::CHostState(CForTests)
+    : m_trace(CHostTrace::CInMemory()), m_defaultApplication(DefaultApplicationRecord()),
+      m_ledger(std::make_unique<CHostLedger>())
+{
+}
+
 CHostState::~CHostState() = default;
 
 HRESULT CHostState::ActivateCatalog(const std::filesystem::path& path) noexcept
@@ -49,22 +55,17 @@ HRESULT CHostState::ActivateCatalog(const std::filesystem::path& path) noexcept
     }
 }
 
-bool CHostState::HasActiveCatalog()
+void CHostState::ActivateCatalog(CCatalogContent content)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    return m_catalog != nullptr;
+    m_faults = CFaultPlan(content.m_faults);
+    m_catalog = CCatalogFile::InMemory(std::move(content));
 }
 
 void CHostState::SetLastReleaseHandler(std::function<void()> handler)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_lastReleaseHandler = std::move(handler);
-}
-
-void CHostState::SaveIfChanged() noexcept
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    SaveIfChangedLocked();
 }
 
 void CHostState::Shutdown() noexcept
@@ -89,10 +90,32 @@ CFaultAction CHostState::BeginCallLocked(const std::string& label, const char* o
                                          std::optional<LONG> position)
 {
     m_trace.WriteCall(label, operation, position);
-    return m_faults.CountCall(operation);
+    if (m_ledger) m_ledger->Event(m_trace.Lines().back());
+    return m_faults.CountCall(operation, label);
 }
 
-CFaultAction CHostState::CountCreationLocked() { return m_faults.CountCall(HostOperation::kCreateInstance); }
+CFaultAction CHostState::CountPlumbingLocked(const std::string& label, const std::string& operation)
+{
+    m_ledger->Event(label + " " + operation);
+    return m_faults.CountCall(operation, label);
+}
+
+std::optional<LONG> CHostState::CountHookLocked(const std::string& label)
+{
+    if (!m_countHook || !m_catalog) return std::nullopt;
+    return m_countHook(m_catalog->EditableContent(), label, ++m_countCalls[label]);
+}
+
+CCatalogContent* CHostState::EditableCatalogLocked() noexcept
+{
+    return m_catalog ? &m_catalog->EditableContent() : nullptr;
+}
+
+CFaultAction CHostState::CountCreationLocked()
+{
+    if (m_ledger) m_ledger->Event(std::string("factory ") + HostOperation::kCreateInstance);
+    return m_faults.CountCall(HostOperation::kCreateInstance, "factory");
+}
 
 void CHostState::AddReferenceLocked() noexcept { ++m_clientReferences; }
 

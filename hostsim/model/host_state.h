@@ -6,17 +6,32 @@
 
 #include "model/catalog_file.h"
 #include "model/fault_plan.h"
+#include "model/host_ledger.h"
 #include "model/host_trace.h"
 
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
 
+// How a failing object answers a client's questions about its error object.
+// A host under test can disown it in each way a real object may.
+enum class HostErrorInfo {
+    Vouched,      // set, and ISupportErrorInfo answers S_OK for the called interface
+    NotSet,       // no error object is set; ISupportErrorInfo answers S_FALSE
+    Disowned,     // set, but ISupportErrorInfo answers S_FALSE
+    NoInterface,  // set, but the object does not answer to ISupportErrorInfo
+};
+
 class CHostState {
 public:
     explicit CHostState(std::optional<std::filesystem::path> traceFile);
+    // A host for unit tests: its trace is kept in memory and a reference
+    // ledger records every object it hands out.
+    struct CForTests {};
+    explicit CHostState(CForTests);
     CHostState(const CHostState&) = delete;
     CHostState& operator=(const CHostState&) = delete;
     ~CHostState();
@@ -25,7 +40,8 @@ public:
     // the host loads its catalog once and every later client shares it. A file
     // that cannot be used gives its failure and one line on standard error.
     HRESULT ActivateCatalog(const std::filesystem::path& path) noexcept;
-    bool HasActiveCatalog();
+    // Makes a catalog built in code the active one; it is never saved.
+    void ActivateCatalog(CCatalogContent content);
 
     // Called, under the lock, each time clients have released their last
     // reference (after a changed catalog was saved); it must not call back
@@ -33,7 +49,6 @@ public:
     // end itself.
     void SetLastReleaseHandler(std::function<void()> handler);
 
-    void SaveIfChanged() noexcept;
     // The end of the host: saves a changed catalog and writes the trace's
     // last line with the references that clients still hold. Runs once.
     void Shutdown() noexcept;
@@ -56,6 +71,30 @@ public:
 
     void NotifyLastRelease() noexcept;
 
+    // ---- what only a host under test does; each needs Mutex() held ----
+    CHostLedger* LedgerLocked() noexcept { return m_ledger.get(); }
+    const std::vector<std::string>& TraceLinesLocked() const noexcept { return m_trace.Lines(); }
+    void ClearTraceLocked() { m_trace.Clear(); }
+    // The active catalog, for a test to change between or during calls.
+    CCatalogContent* EditableCatalogLocked() noexcept;
+    void CloseCatalogLocked() noexcept { m_catalog.reset(); }
+    // The rule counts calls from now on.
+    void AddFaultLocked(const CFaultRule& rule) { m_faults.Add(rule, true); }
+    // Counts one call that only the ledger records (QueryInterface, Run, ...).
+    CFaultAction CountPlumbingLocked(const std::string& label, const std::string& operation);
+    // Called at each Count of a collection with its label ("sets",
+    // "items:<set id>") and the number of that collection's Count calls so
+    // far, from 1. It may change the catalog; a value it returns is the count.
+    using CountHook = std::function<std::optional<LONG>(CCatalogContent&, const std::string& label, int number)>;
+    void SetCountHookLocked(CountHook hook) { m_countHook = std::move(hook); }
+    bool CountHookedLocked() const noexcept { return static_cast<bool>(m_countHook); }
+    std::optional<LONG> CountHookLocked(const std::string& label);
+    HostErrorInfo ErrorInfoLocked() const noexcept { return m_errorInfo; }
+    void SetErrorInfoLocked(HostErrorInfo mode) noexcept { m_errorInfo = mode; }
+    // A runnable host answers IRunnableObject, so a client's OleRun reaches it.
+    bool RunnableLocked() const noexcept { return m_runnable; }
+    void SetRunnableLocked(bool runnable) noexcept { m_runnable = runnable; }
+
 private:
     void SaveIfChangedLocked() noexcept;
 
@@ -67,6 +106,12 @@ private:
     ULONG m_clientReferences = 0;
     bool m_shutDown = false;
     std::function<void()> m_lastReleaseHandler;
+
+    std::unique_ptr<CHostLedger> m_ledger;
+    CountHook m_countHook;
+    std::map<std::string, int> m_countCalls;
+    HostErrorInfo m_errorInfo = HostErrorInfo::Vouched;
+    bool m_runnable = false;
 };
 
 // Writes one line on standard error, the host's only way to complain.

@@ -14,7 +14,7 @@ CHostTrace::~CHostTrace()
 
 void CHostTrace::WriteCall(const std::string& label, const char* operation, std::optional<LONG> position)
 {
-    if (!m_file) return;
+    if (!IsOn()) return;
     std::string line;
     line.reserve(label.size() + std::strlen(operation) + 14);
     line += label;
@@ -30,6 +30,10 @@ void CHostTrace::WriteCall(const std::string& label, const char* operation, std:
 
 void CHostTrace::WriteLine(const std::string& line)
 {
+    if (m_inMemory) {
+        m_lines.push_back(line);
+        return;
+    }
     if (!m_file || m_broken) return;
     if (!m_stream) {
         m_stream = OpenFile(*m_file, "ab");

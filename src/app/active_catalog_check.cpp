@@ -3,8 +3,8 @@
 #include "host/host_call.h"
 #include "platform/ascii_case.h"
 
-HRESULT CheckActiveCatalog(IHostCatalog* catalog, const WideString& requestedPath)
+bool CheckActiveCatalog(IHostCatalog* catalog, const WideString& requestedPath)
 {
-    WideString activePath = HostGetString(catalog, &IHostCatalog::get_Path).UpToNul();
-    return EqualIgnoringAsciiCase(activePath, requestedPath) ? S_OK : S_FALSE;
+    const WideString activePath = HostGetString(catalog, &IHostCatalog::get_Path).UpToNul();
+    return EqualIgnoringAsciiCase(activePath, requestedPath);
 }

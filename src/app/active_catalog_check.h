@@ -5,7 +5,6 @@
 
 #include "host/host_interfaces.h"
 
-// S_OK when the paths match, S_FALSE when they differ. Raises the host-call
-// error when the path cannot be read and std::bad_alloc when it cannot be
-// copied.
-HRESULT CheckActiveCatalog(IHostCatalog* catalog, const WideString& requestedPath);
+// True when the paths match. Raises the host-call error when the path cannot
+// be read and std::bad_alloc when it cannot be copied.
+bool CheckActiveCatalog(IHostCatalog* catalog, const WideString& requestedPath);

@@ -2,7 +2,7 @@
 
 CApplication::~CApplication() = default;
 
-HRESULT CApplication::Open()
+HRESULT CApplication::Open() noexcept
 {
     m_application.Reset();
     CCountedRef<IUnknown> unknown;

@@ -12,10 +12,10 @@ public:
     virtual ~CApplication();
 
     // Starts the host or connects to the running one.
-    HRESULT Open();
+    HRESULT Open() noexcept;
 
     // Writes the application block of the report.
-    HRESULT PrintInfo() const;
+    HRESULT PrintInfo() const noexcept;
 
     IHostApplication* Get() const noexcept { return m_application.Get(); }
 

@@ -4,14 +4,14 @@
 
 CCatalog::~CCatalog() = default;
 
-HRESULT CCatalog::Open(IHostApplication* application)
+HRESULT CCatalog::Open(IHostApplication* application) noexcept
 {
     if (!application) return E_INVALIDARG;
     m_catalog.Reset();
     return HostBoundary([&]() -> HRESULT {
         m_catalog = HostGetObject<IHostCatalog>(application, &IHostApplication::get_ActiveCatalog);
-        if (!m_catalog) return E_FAIL;  // the host has no catalog active
-        const CHostString path = HostGetString(m_catalog.Get(), &IHostCatalog::get_Path);
-        return path.Length() > 0 ? S_OK : E_FAIL;
+        if (!m_catalog) throw _com_error(E_FAIL);  // the host has no catalog active
+        if (HostGetString(m_catalog.Get(), &IHostCatalog::get_Path).Length() == 0) throw _com_error(E_FAIL);
+        return S_OK;
     });
 }

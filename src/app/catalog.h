@@ -13,10 +13,10 @@ public:
 
     // Attaches to the active catalog of `application` (borrowed for the call)
     // and requires it to have a non-empty path.
-    HRESULT Open(IHostApplication* application);
+    HRESULT Open(IHostApplication* application) noexcept;
 
     // Writes the catalog block of the report.
-    HRESULT PrintInfo() const;
+    HRESULT PrintInfo() const noexcept;
 
     IHostCatalog* Get() const noexcept { return m_catalog.Get(); }
 

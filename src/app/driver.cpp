@@ -51,9 +51,13 @@ HRESULT RunQuillfen(int argc, const OLECHAR* const* argv)
 
     // A host failure while the path is read again ends the run with that
     // failure and no message, like a failed copy of the path.
-    hr = HostBoundary([&] { return CheckActiveCatalog(catalog.Get(), WideString(argv[1])); });
+    bool matches = false;
+    hr = HostBoundary([&] {
+        matches = CheckActiveCatalog(catalog.Get(), WideString(argv[1]));
+        return S_OK;
+    });
     if (FAILED(hr)) return hr;
-    if (hr != S_OK) {
+    if (!matches) {
         Fail(OLESTR("Active catalog does not match requested catalog"));
         return E_FAIL;
     }

@@ -4,15 +4,9 @@
 
 #ifdef _WIN32
 
-#include <new>
-
 int wmain(int argc, wchar_t** argv)
 {
-    try {
-        return ExitValueFor(RunQuillfen(argc, argv));
-    } catch (const std::bad_alloc&) {
-        return ExitValueFor(E_OUTOFMEMORY);
-    }
+    return ExitValueOfRun([&] { return RunQuillfen(argc, argv); });
 }
 
 #else

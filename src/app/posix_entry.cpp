@@ -34,7 +34,7 @@ int RunPosixProcess(int argc, char** argv) noexcept
     // A reader that goes away must not kill the run: a write then fails with
     // EPIPE, that stream enters its error state, and the keywords still go in.
     std::signal(SIGPIPE, SIG_IGN);
-    try {
+    return ExitValueOfRun([&] {
         std::vector<WideString> arguments;
         std::vector<const OLECHAR*> pointers;
         arguments.reserve(static_cast<std::size_t>(argc));
@@ -42,8 +42,6 @@ int RunPosixProcess(int argc, char** argv) noexcept
         for (int i = 0; i < argc; ++i) arguments.push_back(FromNativeBytes(argv[i]));
         for (const WideString& argument : arguments) pointers.push_back(argument.c_str());
         pointers.push_back(nullptr);
-        return ExitValueFor(RunQuillfen(argc, pointers.data()));
-    } catch (const std::bad_alloc&) {
-        return ExitValueFor(E_OUTOFMEMORY);
-    }
+        return RunQuillfen(argc, pointers.data());
+    });
 }

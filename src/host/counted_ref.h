@@ -39,13 +39,6 @@ public:
         if (old) old->Release();
     }
 
-    // Takes over a count that the caller already owns (a getter's result).
-    void Attach(T* object) noexcept
-    {
-        T* old = std::exchange(m_object, object);
-        if (old) old->Release();
-    }
-
     void Reset() noexcept
     {
         T* old = std::exchange(m_object, nullptr);

@@ -2,11 +2,14 @@
 // IUnknown fills slots 0-2 and IDispatch 3-6; every host operation must sit
 // at the exact position the host's vtable gives it, so the gaps are filled
 // with placeholder methods that nothing calls.
+//
+// Each interface's slots from 7 on are written once, as a list that names
+// OPERATION(name, parameter types) or GAP(slot) in vtable order. The
+// declarations here, the host stand-in's stub bases and the Wine slot probes
+// all expand the same lists, so a layout cannot drift between them.
 #pragma once
 
 #include "platform/com.h"
-
-#define QF_PLACEHOLDER(slot) virtual HRESULT STDMETHODCALLTYPE Reserved##slot() = 0
 
 struct IHostCatalog;
 struct IHostMediaSets;
@@ -33,157 +36,64 @@ inline const IID IID_IHostMediaItem = {
 inline const IID IID_IHostAnnotations = {
     0x6827E93C, 0xAE84, 0x4177, {0x96, 0x8C, 0x8D, 0xEC, 0x1C, 0xC3, 0x38, 0x66}};
 
-struct IHostApplication : IDispatch {
-    virtual HRESULT STDMETHODCALLTYPE get_Name(BSTR* name) = 0;                       // 7
-    virtual HRESULT STDMETHODCALLTYPE get_Version(BSTR* version) = 0;                 // 8
-    virtual HRESULT STDMETHODCALLTYPE get_Path(BSTR* path) = 0;                       // 9
-    virtual HRESULT STDMETHODCALLTYPE get_ActiveCatalog(IHostCatalog** catalog) = 0;  // 10
-};
+// Ten placeholder slots, d0 to d9.
+#define QF_GAP_DECADE(GAP, d) GAP(d##0) GAP(d##1) GAP(d##2) GAP(d##3) GAP(d##4) GAP(d##5) GAP(d##6) GAP(d##7) GAP(d##8) GAP(d##9)
 
-struct IHostCatalog : IDispatch {
-    QF_PLACEHOLDER(7);
-    virtual HRESULT STDMETHODCALLTYPE get_Index(LONG* index) = 0;  // 8
-    virtual HRESULT STDMETHODCALLTYPE get_Name(BSTR* name) = 0;    // 9
-    QF_PLACEHOLDER(10);
-    virtual HRESULT STDMETHODCALLTYPE get_Path(BSTR* path) = 0;  // 11
-    QF_PLACEHOLDER(12);
-    QF_PLACEHOLDER(13);
-    QF_PLACEHOLDER(14);
-    QF_PLACEHOLDER(15);
-    QF_PLACEHOLDER(16);
-    QF_PLACEHOLDER(17);
-    QF_PLACEHOLDER(18);
-    QF_PLACEHOLDER(19);
-    QF_PLACEHOLDER(20);
-    QF_PLACEHOLDER(21);
-    QF_PLACEHOLDER(22);
-    QF_PLACEHOLDER(23);
-    QF_PLACEHOLDER(24);
-    QF_PLACEHOLDER(25);
-    QF_PLACEHOLDER(26);
-    QF_PLACEHOLDER(27);
-    QF_PLACEHOLDER(28);
-    QF_PLACEHOLDER(29);
-    virtual HRESULT STDMETHODCALLTYPE get_MediaSets(IHostMediaSets** sets) = 0;  // 30
-};
+#define QF_IHostApplication_SLOTS(OPERATION, GAP) \
+    OPERATION(get_Name, (BSTR*))                  \
+    OPERATION(get_Version, (BSTR*))               \
+    OPERATION(get_Path, (BSTR*))                  \
+    OPERATION(get_ActiveCatalog, (IHostCatalog**))
 
-struct IHostMediaSets : IDispatch {
-    QF_PLACEHOLDER(7);
-    virtual HRESULT STDMETHODCALLTYPE get_Count(LONG* count) = 0;                        // 8
-    virtual HRESULT STDMETHODCALLTYPE get_Item(LONG position, IHostMediaSet** set) = 0;  // 9
-};
+#define QF_IHostCatalog_SLOTS(OPERATION, GAP)                                         \
+    GAP(7) OPERATION(get_Index, (LONG*)) OPERATION(get_Name, (BSTR*)) GAP(10)         \
+    OPERATION(get_Path, (BSTR*))                                                      \
+    GAP(12) GAP(13) GAP(14) GAP(15) GAP(16) GAP(17) GAP(18) GAP(19) QF_GAP_DECADE(GAP, 2) \
+    OPERATION(get_MediaSets, (IHostMediaSets**))
 
-struct IHostMediaSet : IDispatch {
-    QF_PLACEHOLDER(7);
-    virtual HRESULT STDMETHODCALLTYPE get_Name(BSTR* name) = 0;  // 8
-    QF_PLACEHOLDER(9);
-    virtual HRESULT STDMETHODCALLTYPE get_Index(LONG* index) = 0;  // 10
-    QF_PLACEHOLDER(11);
-    QF_PLACEHOLDER(12);
-    virtual HRESULT STDMETHODCALLTYPE get_IsSkipped(VARIANT_BOOL* skipped) = 0;      // 13
-    virtual HRESULT STDMETHODCALLTYPE get_Level(LONG* level) = 0;                    // 14
-    virtual HRESULT STDMETHODCALLTYPE get_Parent(IHostMediaSet** parent) = 0;        // 15
-    virtual HRESULT STDMETHODCALLTYPE get_MediaItems(IHostMediaItems** items) = 0;  // 16
-};
+#define QF_IHostMediaSets_SLOTS(OPERATION, GAP) \
+    GAP(7) OPERATION(get_Count, (LONG*)) OPERATION(get_Item, (LONG, IHostMediaSet**))
 
-struct IHostMediaItems : IDispatch {
-    QF_PLACEHOLDER(7);
-    virtual HRESULT STDMETHODCALLTYPE get_Count(LONG* count) = 0;                          // 8
-    virtual HRESULT STDMETHODCALLTYPE get_Item(LONG position, IHostMediaItem** item) = 0;  // 9
-};
+#define QF_IHostMediaSet_SLOTS(OPERATION, GAP)                                                    \
+    GAP(7) OPERATION(get_Name, (BSTR*)) GAP(9) OPERATION(get_Index, (LONG*)) GAP(11) GAP(12)      \
+    OPERATION(get_IsSkipped, (VARIANT_BOOL*)) OPERATION(get_Level, (LONG*))                       \
+    OPERATION(get_Parent, (IHostMediaSet**)) OPERATION(get_MediaItems, (IHostMediaItems**))
 
-struct IHostMediaItem : IDispatch {
-    QF_PLACEHOLDER(7);
-    QF_PLACEHOLDER(8);
-    QF_PLACEHOLDER(9);
-    QF_PLACEHOLDER(10);
-    QF_PLACEHOLDER(11);
-    QF_PLACEHOLDER(12);
-    QF_PLACEHOLDER(13);
-    QF_PLACEHOLDER(14);
-    QF_PLACEHOLDER(15);
-    QF_PLACEHOLDER(16);
-    QF_PLACEHOLDER(17);
-    QF_PLACEHOLDER(18);
-    QF_PLACEHOLDER(19);
-    QF_PLACEHOLDER(20);
-    QF_PLACEHOLDER(21);
-    QF_PLACEHOLDER(22);
-    QF_PLACEHOLDER(23);
-    QF_PLACEHOLDER(24);
-    QF_PLACEHOLDER(25);
-    QF_PLACEHOLDER(26);
-    QF_PLACEHOLDER(27);
-    QF_PLACEHOLDER(28);
-    QF_PLACEHOLDER(29);
-    QF_PLACEHOLDER(30);
-    QF_PLACEHOLDER(31);
-    QF_PLACEHOLDER(32);
-    QF_PLACEHOLDER(33);
-    QF_PLACEHOLDER(34);
-    virtual HRESULT STDMETHODCALLTYPE get_Annotations(IHostAnnotations** annotations) = 0;  // 35
-};
+#define QF_IHostMediaItems_SLOTS(OPERATION, GAP) \
+    GAP(7) OPERATION(get_Count, (LONG*)) OPERATION(get_Item, (LONG, IHostMediaItem**))
 
-struct IHostAnnotations : IDispatch {
-    QF_PLACEHOLDER(7);
-    QF_PLACEHOLDER(8);
-    QF_PLACEHOLDER(9);
-    QF_PLACEHOLDER(10);
-    QF_PLACEHOLDER(11);
-    QF_PLACEHOLDER(12);
-    QF_PLACEHOLDER(13);
-    QF_PLACEHOLDER(14);
-    QF_PLACEHOLDER(15);
-    QF_PLACEHOLDER(16);
-    QF_PLACEHOLDER(17);
-    QF_PLACEHOLDER(18);
-    QF_PLACEHOLDER(19);
-    QF_PLACEHOLDER(20);
-    QF_PLACEHOLDER(21);
-    QF_PLACEHOLDER(22);
-    QF_PLACEHOLDER(23);
-    QF_PLACEHOLDER(24);
-    QF_PLACEHOLDER(25);
-    QF_PLACEHOLDER(26);
-    QF_PLACEHOLDER(27);
-    QF_PLACEHOLDER(28);
-    QF_PLACEHOLDER(29);
-    QF_PLACEHOLDER(30);
-    QF_PLACEHOLDER(31);
-    QF_PLACEHOLDER(32);
-    QF_PLACEHOLDER(33);
-    QF_PLACEHOLDER(34);
-    QF_PLACEHOLDER(35);
-    QF_PLACEHOLDER(36);
-    QF_PLACEHOLDER(37);
-    QF_PLACEHOLDER(38);
-    QF_PLACEHOLDER(39);
-    QF_PLACEHOLDER(40);
-    QF_PLACEHOLDER(41);
-    QF_PLACEHOLDER(42);
-    QF_PLACEHOLDER(43);
-    QF_PLACEHOLDER(44);
-    QF_PLACEHOLDER(45);
-    QF_PLACEHOLDER(46);
-    QF_PLACEHOLDER(47);
-    virtual HRESULT STDMETHODCALLTYPE get_Keywords(BSTR* keywords) = 0;  // 48
-    virtual HRESULT STDMETHODCALLTYPE put_Keywords(BSTR keywords) = 0;   // 49
-};
+#define QF_IHostMediaItem_SLOTS(OPERATION, GAP)                                             \
+    GAP(7) GAP(8) GAP(9) QF_GAP_DECADE(GAP, 1) QF_GAP_DECADE(GAP, 2)                        \
+    GAP(30) GAP(31) GAP(32) GAP(33) GAP(34) OPERATION(get_Annotations, (IHostAnnotations**))
+
+#define QF_IHostAnnotations_SLOTS(OPERATION, GAP)                                           \
+    GAP(7) GAP(8) GAP(9) QF_GAP_DECADE(GAP, 1) QF_GAP_DECADE(GAP, 2) QF_GAP_DECADE(GAP, 3)  \
+    GAP(40) GAP(41) GAP(42) GAP(43) GAP(44) GAP(45) GAP(46) GAP(47)                         \
+    OPERATION(get_Keywords, (BSTR*)) OPERATION(put_Keywords, (BSTR))
+
+// Every host interface: its name, for lists that go over all of them.
+#define QF_HOST_INTERFACES(X) \
+    X(IHostApplication) X(IHostCatalog) X(IHostMediaSets) X(IHostMediaSet) X(IHostMediaItems) X(IHostMediaItem) X(IHostAnnotations)
+
+#define QF_DECLARE_OPERATION(name, parameters) virtual HRESULT STDMETHODCALLTYPE name parameters = 0;
+#define QF_DECLARE_GAP(slot) virtual HRESULT STDMETHODCALLTYPE Reserved##slot() = 0;
+#define QF_DECLARE_INTERFACE(I) \
+    struct I : IDispatch {      \
+        QF_##I##_SLOTS(QF_DECLARE_OPERATION, QF_DECLARE_GAP) \
+    };
+QF_HOST_INTERFACES(QF_DECLARE_INTERFACE)
+#undef QF_DECLARE_INTERFACE
+#undef QF_DECLARE_GAP
+#undef QF_DECLARE_OPERATION
 
 // The identifier of each host interface, for error objects and QueryInterface.
 template <class I>
 struct HostInterfaceId;
-#define QF_HOST_INTERFACE_ID(I) \
-    template <>                 \
-    struct HostInterfaceId<I> { \
-        static const IID& Get() { return IID_##I; } \
-    }
-QF_HOST_INTERFACE_ID(IHostApplication);
-QF_HOST_INTERFACE_ID(IHostCatalog);
-QF_HOST_INTERFACE_ID(IHostMediaSets);
-QF_HOST_INTERFACE_ID(IHostMediaSet);
-QF_HOST_INTERFACE_ID(IHostMediaItems);
-QF_HOST_INTERFACE_ID(IHostMediaItem);
-QF_HOST_INTERFACE_ID(IHostAnnotations);
-QF_HOST_INTERFACE_ID(IUnknown);
+#define QF_HOST_INTERFACE_ID(I)                      \
+    template <>                                      \
+    struct HostInterfaceId<I> {                      \
+        static const IID& Get() { return IID_##I; }  \
+    };
+QF_HOST_INTERFACES(QF_HOST_INTERFACE_ID)
+QF_HOST_INTERFACE_ID(IUnknown)
 #undef QF_HOST_INTERFACE_ID

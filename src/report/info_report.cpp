@@ -4,10 +4,10 @@
 #include "host/host_call.h"
 #include "report/report_line.h"
 
-HRESULT CApplication::PrintInfo() const
+HRESULT CApplication::PrintInfo() const noexcept
 {
     if (!m_application) return E_INVALIDARG;
-    return HostBoundary([&]() -> HRESULT {
+    return HostBoundary([&] {
         IHostApplication* application = m_application.Get();
         WriteTextLine(OLESTR("Application Name: "), HostGetString(application, &IHostApplication::get_Name));
         WriteTextLine(OLESTR("Application Version: "),
@@ -17,10 +17,10 @@ HRESULT CApplication::PrintInfo() const
     });
 }
 
-HRESULT CCatalog::PrintInfo() const
+HRESULT CCatalog::PrintInfo() const noexcept
 {
     if (!m_catalog) return E_INVALIDARG;
-    return HostBoundary([&]() -> HRESULT {
+    return HostBoundary([&] {
         IHostCatalog* catalog = m_catalog.Get();
         WriteNumberLine(OLESTR("Catalog Index: "), HostGetValue<LONG>(catalog, &IHostCatalog::get_Index));
         WriteTextLine(OLESTR("Catalog Name: "), HostGetString(catalog, &IHostCatalog::get_Name));

@@ -29,7 +29,7 @@ SetsByIndex CollectSets(IHostMediaSets* sets)
 // The indexes from a set up to its top-level ancestor, nearest first. A
 // climb that meets an index a second time would never end: the host's
 // parent links then form a cycle and no hierarchy can be trusted.
-HRESULT ClimbParents(const CCountedRef<IHostMediaSet>& start, std::vector<LONG>& chain)
+void ClimbParents(const CCountedRef<IHostMediaSet>& start, std::vector<LONG>& chain)
 {
     std::unordered_set<LONG> seen;
     CCountedRef<IHostMediaSet> current = start;
@@ -37,9 +37,9 @@ HRESULT ClimbParents(const CCountedRef<IHostMediaSet>& start, std::vector<LONG>&
     seen.insert(chain.back());
     for (;;) {
         CCountedRef<IHostMediaSet> parent = HostGetObject<IHostMediaSet>(current.Get(), &IHostMediaSet::get_Parent);
-        if (!parent) return S_OK;
+        if (!parent) return;
         const LONG index = HostGetValue<LONG>(parent.Get(), &IHostMediaSet::get_Index);
-        if (!seen.insert(index).second) return HRESULT_FROM_WIN32(ERROR_CIRCULAR_DEPENDENCY);
+        if (!seen.insert(index).second) throw _com_error(HRESULT_FROM_WIN32(ERROR_CIRCULAR_DEPENDENCY));
         chain.push_back(index);
         current = std::move(parent);
     }
@@ -47,10 +47,10 @@ HRESULT ClimbParents(const CCountedRef<IHostMediaSet>& start, std::vector<LONG>&
 
 }  // namespace
 
-HRESULT CMediaSetTree::Load(IHostCatalog* catalog)
+HRESULT CMediaSetTree::Load(IHostCatalog* catalog) noexcept
 {
     Clear();
-    return HostBoundary([&]() -> HRESULT {
+    return HostBoundary([&] {
         const CCountedRef<IHostMediaSets> sets =
             HostGetObject<IHostMediaSets>(catalog, &IHostCatalog::get_MediaSets);
         const SetsByIndex byIndex = CollectSets(sets.Get());
@@ -61,8 +61,7 @@ HRESULT CMediaSetTree::Load(IHostCatalog* catalog)
             // node as the ancestor of a set that is not skipped.
             if (HostGetValue<VARIANT_BOOL>(entry.second.Get(), &IHostMediaSet::get_IsSkipped) != 0) continue;
             chain.clear();
-            const HRESULT hr = ClimbParents(entry.second, chain);
-            if (FAILED(hr)) return hr;
+            ClimbParents(entry.second, chain);
             Place(chain, byIndex);
         }
         return S_OK;

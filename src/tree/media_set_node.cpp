@@ -2,7 +2,7 @@
 
 CMediaSetNode::~CMediaSetNode() { Clear(); }
 
-HRESULT CMediaSetNode::Clear()
+HRESULT CMediaSetNode::Clear() noexcept
 {
     DestroyNodes(m_children);
     m_mediaSet.Reset();
@@ -21,11 +21,7 @@ void CMediaSetNode::DestroyNodes(MediaSetNodeMap& nodes) noexcept
         CMediaSetNode* node = top;
         while (node) {
             if (!node->m_children.empty()) {
-                const auto child = node->m_children.begin();
-                if (child->second)
-                    node = child->second.get();
-                else
-                    node->m_children.erase(child);
+                node = node->m_children.begin()->second.get();
                 continue;
             }
             node->m_mediaSet.Reset();

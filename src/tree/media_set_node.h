@@ -23,15 +23,15 @@ public:
     virtual ~CMediaSetNode();
 
     // Destroys every descendant, then gives back the held set. Always S_OK.
-    HRESULT Clear();
+    HRESULT Clear() noexcept;
 
     // Writes this node's block and those of its whole subtree, pre-order.
-    HRESULT Print() const;
+    HRESULT Print() const noexcept;
 
     // Gives every media item of this node's set, and of every set below it,
     // the keyword that names its place in the hierarchy.
-    HRESULT AddKeywords(const WideString& parentText) const;
-    HRESULT AddKeywordToMediaItems(const WideString& keyword) const;
+    HRESULT AddKeywords(const WideString& parentText) const noexcept;
+    HRESULT AddKeywordToMediaItems(const WideString& keyword) const noexcept;
 
     const CCountedRef<IHostMediaSet>& MediaSet() const noexcept { return m_mediaSet; }
     const CMediaSetNode* Parent() const noexcept { return m_parent; }

@@ -2,7 +2,7 @@
 
 CMediaSetTree::~CMediaSetTree() { Clear(); }
 
-HRESULT CMediaSetTree::Clear()
+HRESULT CMediaSetTree::Clear() noexcept
 {
     CMediaSetNode::DestroyNodes(m_roots);
     return S_OK;

@@ -14,16 +14,16 @@ public:
 
     // Clears the tree, then builds it from the catalog's media sets. The
     // catalog is borrowed for the call.
-    HRESULT Load(IHostCatalog* catalog);
+    HRESULT Load(IHostCatalog* catalog) noexcept;
 
     // Destroys every root entry with its subtree. Always S_OK.
-    HRESULT Clear();
+    HRESULT Clear() noexcept;
 
     // Writes the listing: the number of root entries, then every node.
-    HRESULT Print() const;
+    HRESULT Print() const noexcept;
 
     // The keyword pass over the whole forest.
-    HRESULT AddKeywords() const;
+    HRESULT AddKeywords() const noexcept;
 
     const MediaSetNodeMap& Roots() const noexcept { return m_roots; }
 

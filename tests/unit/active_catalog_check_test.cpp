@@ -4,7 +4,7 @@
 #include "app/active_catalog_check.h"
 #include "host/counted_ref.h"
 
-#include "fakes/fake_host_fixture.h"
+#include "support/test_host_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -12,20 +12,20 @@ namespace {
 
 struct CPathCase {
     const char* name;
-    FakeText hostPath;
+    OptionalText hostPath;
     WideString argument;
-    HRESULT expected;
+    bool expected;
 };
 
-class ActiveCatalogCheckTest : public CFakeHostTest, public ::testing::WithParamInterface<CPathCase> {};
+class ActiveCatalogCheckTest : public CHostTest, public ::testing::WithParamInterface<CPathCase> {};
 
 TEST_P(ActiveCatalogCheckTest, ComparesTheHostsPathWithTheArgument)
 {
-    m_host.Catalog().path = GetParam().hostPath;
+    m_host.Catalog().m_path = GetParam().hostPath;
     CCountedRef<IHostCatalog> catalog;
-    catalog.Attach(m_host.ObtainCatalog());
+    *catalog.Put() = m_host.ObtainCatalog();
     EXPECT_EQ(CheckActiveCatalog(catalog.Get(), GetParam().argument), GetParam().expected);
-    EXPECT_EQ(m_host.Calls(), std::vector<std::string>{"catalog Path"});
+    EXPECT_EQ(m_host.Calls(), std::vector<std::string>{"catalog IHostCatalog::Path"});
 }
 
 WideString Text(const OLECHAR* text) { return WideString(text); }
@@ -34,38 +34,38 @@ INSTANTIATE_TEST_SUITE_P(
     Paths, ActiveCatalogCheckTest,
     ::testing::Values(
         CPathCase{"Identical", Text(OLESTR("D:\\Archive\\Photos.lcat")), Text(OLESTR("D:\\Archive\\Photos.lcat")),
-                  S_OK},
+                  true},
         CPathCase{"AsciiCaseOnly", Text(OLESTR("D:\\Archive\\Photos.lcat")),
-                  Text(OLESTR("d:\\ARCHIVE\\photos.LCAT")), S_OK},
+                  Text(OLESTR("d:\\ARCHIVE\\photos.LCAT")), true},
         CPathCase{"EveryAsciiLetter", Text(OLESTR("ABCDEFGHIJKLMNOPQRSTUVWXYZ")),
-                  Text(OLESTR("abcdefghijklmnopqrstuvwxyz")), S_OK},
+                  Text(OLESTR("abcdefghijklmnopqrstuvwxyz")), true},
         // The neighbours of A-Z and a-z in ASCII are not letters.
-        CPathCase{"AtSignIsNotBacktick", Text(OLESTR("@")), Text(OLESTR("`")), S_FALSE},
-        CPathCase{"BracketIsNotBrace", Text(OLESTR("[x]")), Text(OLESTR("{x}")), S_FALSE},
+        CPathCase{"AtSignIsNotBacktick", Text(OLESTR("@")), Text(OLESTR("`")), false},
+        CPathCase{"BracketIsNotBrace", Text(OLESTR("[x]")), Text(OLESTR("{x}")), false},
         CPathCase{"AccentedCapitalIsNotFolded", Text(OLESTR("D:\\\u00C9t\u00E9")), Text(OLESTR("D:\\\u00E9t\u00E9")),
-                  S_FALSE},
-        CPathCase{"GreekCapitalIsNotFolded", Text(OLESTR("\u0391")), Text(OLESTR("\u03B1")), S_FALSE},
+                  false},
+        CPathCase{"GreekCapitalIsNotFolded", Text(OLESTR("\u0391")), Text(OLESTR("\u03B1")), false},
         CPathCase{"NonAsciiEqual", Text(OLESTR("D:\\\u65E5\u672C\\\u00E9t\u00E9")),
-                  Text(OLESTR("d:\\\u65E5\u672C\\\u00E9t\u00E9")), S_OK},
-        CPathCase{"TrailingSeparator", Text(OLESTR("D:\\Archive")), Text(OLESTR("D:\\Archive\\")), S_FALSE},
-        CPathCase{"OtherSeparator", Text(OLESTR("D:\\Archive")), Text(OLESTR("D:/Archive")), S_FALSE},
-        CPathCase{"RelativeArgument", Text(OLESTR("D:\\Archive\\Photos")), Text(OLESTR("Photos")), S_FALSE},
-        CPathCase{"ArgumentLonger", Text(OLESTR("D:\\A")), Text(OLESTR("D:\\AB")), S_FALSE},
-        CPathCase{"ArgumentShorter", Text(OLESTR("D:\\AB")), Text(OLESTR("D:\\A")), S_FALSE},
+                  Text(OLESTR("d:\\\u65E5\u672C\\\u00E9t\u00E9")), true},
+        CPathCase{"TrailingSeparator", Text(OLESTR("D:\\Archive")), Text(OLESTR("D:\\Archive\\")), false},
+        CPathCase{"OtherSeparator", Text(OLESTR("D:\\Archive")), Text(OLESTR("D:/Archive")), false},
+        CPathCase{"RelativeArgument", Text(OLESTR("D:\\Archive\\Photos")), Text(OLESTR("Photos")), false},
+        CPathCase{"ArgumentLonger", Text(OLESTR("D:\\A")), Text(OLESTR("D:\\AB")), false},
+        CPathCase{"ArgumentShorter", Text(OLESTR("D:\\AB")), Text(OLESTR("D:\\A")), false},
         // The host's path ends at its first NUL, as every reader sees it.
-        CPathCase{"HostPathCutAtNul", WideString(OLESTR("D:\\A\0junk"), 9), Text(OLESTR("D:\\a")), S_OK},
+        CPathCase{"HostPathCutAtNul", WideString(OLESTR("D:\\A\0junk"), 9), Text(OLESTR("D:\\a")), true},
         CPathCase{"HostPathWithNulAgainstWholeText", WideString(OLESTR("D:\\A\0junk"), 9),
-                  WideString(OLESTR("D:\\A\0junk"), 9), S_FALSE},
-        CPathCase{"NullPathIsEmpty", std::nullopt, WideString(), S_OK},
-        CPathCase{"NullPathAgainstPath", std::nullopt, Text(OLESTR("D:\\A")), S_FALSE}),
+                  WideString(OLESTR("D:\\A\0junk"), 9), false},
+        CPathCase{"NullPathIsEmpty", std::nullopt, WideString(), true},
+        CPathCase{"NullPathAgainstPath", std::nullopt, Text(OLESTR("D:\\A")), false}),
     [](const ::testing::TestParamInfo<CPathCase>& info) { return info.param.name; });
 
-TEST_F(CFakeHostTest, ActiveCatalogCheckRaisesTheHostFailureWhileReadingThePath)
+TEST_F(CHostTest, ActiveCatalogCheckRaisesTheHostFailureWhileReadingThePath)
 {
     const HRESULT failure = static_cast<HRESULT>(0x800706BEu);
-    m_host.FailCall("Path", failure);
+    m_host.FailCall("IHostCatalog::Path", failure);
     CCountedRef<IHostCatalog> catalog;
-    catalog.Attach(m_host.ObtainCatalog());
+    *catalog.Put() = m_host.ObtainCatalog();
     try {
         CheckActiveCatalog(catalog.Get(), WideString(OLESTR("D:\\Archive\\Photos")));
         FAIL() << "no host-call error raised";

@@ -3,7 +3,7 @@
 // failing step ends the attempt with its HRESULT and leaves nothing held.
 #include "app/application.h"
 
-#include "fakes/fake_host_fixture.h"
+#include "support/test_host_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -14,43 +14,45 @@ namespace {
 
 using Calls = std::vector<std::string>;
 
-class ApplicationOpenTest : public CFakeHostTest {
+class ApplicationOpenTest : public CHostTest {
 protected:
     bool Called(const std::string& entry) const
     {
-        const Calls& all = m_host.AllCalls();
+        const Calls all = m_host.Events();
         return std::find(all.begin(), all.end(), entry) != all.end();
     }
     std::ptrdiff_t Position(const std::string& entry) const
     {
-        const Calls& all = m_host.AllCalls();
+        const Calls all = m_host.Events();
         return std::find(all.begin(), all.end(), entry) - all.begin();
     }
 };
 
 TEST_F(ApplicationOpenTest, RunsTheHostBeforeAskingForTheApplicationInterface)
 {
-    CFakeHostRegistration registration(m_host);
+    m_host.SetRunnable(true);
+    CTestHostRegistration registration(m_host);
     CApplication application;
     EXPECT_EQ(application.Open(), S_OK);
     ASSERT_NE(application.Get(), nullptr);
-    EXPECT_EQ(CFakeHost::Describe(application.Get())->Label(), "app");
-    EXPECT_EQ(m_host.AllCalls().front(), "factory CreateInstance");
-    ASSERT_TRUE(Called("app Run"));
-    ASSERT_TRUE(Called("app QueryInterface(IHostApplication)"));
-    EXPECT_LT(Position("app Run"), Position("app QueryInterface(IHostApplication)"));
+    EXPECT_EQ(m_host.LedgerName(application.Get()), "app#1");
+    EXPECT_EQ(m_host.Events().front(), "factory CreateInstance");
+    ASSERT_TRUE(Called("app IRunnableObject::Run"));
+    ASSERT_TRUE(Called("app IUnknown::QueryInterface(IHostApplication)"));
+    EXPECT_LT(Position("app IRunnableObject::Run"), Position("app IUnknown::QueryInterface(IHostApplication)"));
     EXPECT_TRUE(m_host.Calls().empty()) << "opening reads nothing from the host";
     EXPECT_EQ(m_host.Ledger().References("app"), 1) << "only the application interface stays held";
 }
 
 TEST_F(ApplicationOpenTest, HostThatIsNotRunnableCountsAsRunning)
 {
-    m_host.Application().runnable = false;
-    CFakeHostRegistration registration(m_host);
+    m_host.SetRunnable(false);
+    CTestHostRegistration registration(m_host);
     CApplication application;
     EXPECT_EQ(application.Open(), S_OK);
     EXPECT_NE(application.Get(), nullptr);
-    EXPECT_FALSE(Called("app Run"));
+    EXPECT_TRUE(Called("app IUnknown::QueryInterface(IRunnableObject)"));
+    EXPECT_FALSE(Called("app IRunnableObject::Run"));
 }
 
 TEST_F(ApplicationOpenTest, UnregisteredHostFailsWithClassNotRegisteredAndMakesNoCall)
@@ -58,7 +60,7 @@ TEST_F(ApplicationOpenTest, UnregisteredHostFailsWithClassNotRegisteredAndMakesN
     CApplication application;
     EXPECT_EQ(application.Open(), REGDB_E_CLASSNOTREG);
     EXPECT_EQ(application.Get(), nullptr);
-    EXPECT_TRUE(m_host.AllCalls().empty());
+    EXPECT_TRUE(m_host.Events().empty());
 }
 
 struct CStepFailure {
@@ -73,12 +75,20 @@ class ApplicationStepFailureTest : public ApplicationOpenTest,
 
 TEST_P(ApplicationStepFailureTest, ReturnsTheFailureAndHoldsNothing)
 {
+    m_host.SetRunnable(true);
     m_host.FailCall(GetParam().call, GetParam().hr);
-    CFakeHostRegistration registration(m_host);
+    CTestHostRegistration registration(m_host);
     CApplication application;
     EXPECT_EQ(application.Open(), GetParam().hr);
     EXPECT_EQ(application.Get(), nullptr);
-    EXPECT_EQ(m_host.AllCalls().back(), GetParam().lastCall);
+    const Calls events = m_host.Events();
+    ASSERT_FALSE(events.empty());
+    // Nothing is asked of the host after the failing step; what follows it
+    // is only the release of what the attempt held.
+    const auto last = std::find(events.begin(), events.end(), GetParam().lastCall);
+    ASSERT_NE(last, events.end());
+    for (auto event = last + 1; event != events.end(); ++event)
+        EXPECT_NE(event->find(" released"), std::string::npos) << *event;
     EXPECT_EQ(m_host.Ledger().References("app"), 0);
 }
 
@@ -86,9 +96,9 @@ INSTANTIATE_TEST_SUITE_P(
     Steps, ApplicationStepFailureTest,
     ::testing::Values(
         CStepFailure{"Creation", "CreateInstance", static_cast<HRESULT>(0x80080005u), "factory CreateInstance"},
-        CStepFailure{"Run", "Run", static_cast<HRESULT>(0x80004005u), "app Run"},
-        CStepFailure{"ApplicationInterface", "QueryInterface(IHostApplication)", E_NOINTERFACE,
-                     "app QueryInterface(IHostApplication)"}),
+        CStepFailure{"Run", "IRunnableObject::Run", static_cast<HRESULT>(0x80004005u), "app IRunnableObject::Run"},
+        CStepFailure{"ApplicationInterface", "IUnknown::QueryInterface(IHostApplication)", E_NOINTERFACE,
+                     "app IUnknown::QueryInterface(IHostApplication)"}),
     [](const ::testing::TestParamInfo<CStepFailure>& info) { return info.param.name; });
 
 struct CNullStep {
@@ -101,7 +111,7 @@ class ApplicationNullStepTest : public ApplicationOpenTest, public ::testing::Wi
 TEST_P(ApplicationNullStepTest, SuccessWithoutAnObjectIsStillAFailure)
 {
     m_host.NullResult(GetParam().call);
-    CFakeHostRegistration registration(m_host);
+    CTestHostRegistration registration(m_host);
     CApplication application;
     EXPECT_TRUE(FAILED(application.Open()));
     EXPECT_EQ(application.Get(), nullptr);
@@ -109,16 +119,16 @@ TEST_P(ApplicationNullStepTest, SuccessWithoutAnObjectIsStillAFailure)
 
 INSTANTIATE_TEST_SUITE_P(Steps, ApplicationNullStepTest,
                          ::testing::Values(CNullStep{"Creation", "CreateInstance"},
-                                           CNullStep{"ApplicationInterface", "QueryInterface(IHostApplication)"}),
+                                           CNullStep{"ApplicationInterface", "IUnknown::QueryInterface(IHostApplication)"}),
                          [](const ::testing::TestParamInfo<CNullStep>& info) { return info.param.name; });
 
 TEST_F(ApplicationOpenTest, OpeningAgainGivesBackTheHeldApplicationFirst)
 {
-    m_host.SetFreshObjects(true);
-    CFakeHostRegistration registration(m_host);
+    CTestHostRegistration registration(m_host);
     CApplication application;
     ASSERT_EQ(application.Open(), S_OK);
-    const std::string first = CFakeHost::Describe(application.Get())->LedgerName();
+    const std::string first = m_host.LedgerName(application.Get());
+    ASSERT_EQ(first, "app#1");
     m_host.FailCall("CreateInstance", E_FAIL);
     EXPECT_EQ(application.Open(), E_FAIL);
     EXPECT_EQ(m_host.Ledger().References(first), 0);
@@ -127,7 +137,7 @@ TEST_F(ApplicationOpenTest, OpeningAgainGivesBackTheHeldApplicationFirst)
 
 TEST_F(ApplicationOpenTest, ThreadWithoutComFailsBeforeTheHostIsAsked)
 {
-    CFakeHostRegistration registration(m_host);
+    CTestHostRegistration registration(m_host);
     HRESULT hr = S_OK;
     std::thread worker([&] {
         CApplication application;
@@ -135,12 +145,12 @@ TEST_F(ApplicationOpenTest, ThreadWithoutComFailsBeforeTheHostIsAsked)
     });
     worker.join();
     EXPECT_EQ(hr, CO_E_NOTINITIALIZED);
-    EXPECT_TRUE(m_host.AllCalls().empty());
+    EXPECT_TRUE(m_host.Events().empty());
 }
 
 TEST_F(ApplicationOpenTest, DestructionGivesBackTheApplication)
 {
-    CFakeHostRegistration registration(m_host);
+    CTestHostRegistration registration(m_host);
     {
         CApplication application;
         ASSERT_EQ(application.Open(), S_OK);

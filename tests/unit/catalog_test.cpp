@@ -3,7 +3,7 @@
 // host reference the driver later gives back.
 #include "app/catalog.h"
 
-#include "fakes/fake_host_fixture.h"
+#include "support/test_host_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -13,12 +13,12 @@ namespace {
 
 using Calls = std::vector<std::string>;
 
-class CatalogOpenTest : public CFakeHostTest {
+class CatalogOpenTest : public CHostTest {
 protected:
     CCountedRef<IHostApplication> Application()
     {
         CCountedRef<IHostApplication> application;
-        application.Attach(static_cast<IHostApplication*>(m_host.ObtainApplication()));
+        *application.Put() = m_host.ObtainApplication();
         return application;
     }
 };
@@ -29,7 +29,7 @@ TEST_F(CatalogOpenTest, AttachesToTheActiveCatalogWhenItHasAPath)
     CCatalog catalog;
     EXPECT_EQ(catalog.Open(application.Get()), S_OK);
     ASSERT_NE(catalog.Get(), nullptr);
-    EXPECT_EQ(m_host.Calls(), (Calls{"app ActiveCatalog", "catalog Path"}));
+    EXPECT_EQ(m_host.Calls(), (Calls{"app IHostApplication::ActiveCatalog", "catalog IHostCatalog::Path"}));
     EXPECT_EQ(m_host.Ledger().References("catalog"), 1);
     EXPECT_EQ(m_host.Ledger().References("app"), 1) << "the application is only borrowed";
 }
@@ -39,12 +39,12 @@ TEST_F(CatalogOpenTest, NullApplicationIsRefusedWithoutAnyCall)
     CCatalog catalog;
     EXPECT_EQ(catalog.Open(nullptr), E_INVALIDARG);
     EXPECT_EQ(catalog.Get(), nullptr);
-    EXPECT_TRUE(m_host.AllCalls().empty());
+    EXPECT_TRUE(m_host.Events().empty());
 }
 
 struct COpenCase {
     const char* name;
-    std::function<void(CFakeHost&)> script;
+    std::function<void(CTestHost&)> script;
     HRESULT expected;
     bool holdsCatalog;
     Calls calls;
@@ -67,49 +67,51 @@ TEST_P(CatalogOpenCaseTest, ResultAndHeldCatalogFollowTheFailure)
 }
 
 const HRESULT kDisconnected = static_cast<HRESULT>(0x80010108u);
+const char* const kActiveCatalog = "app IHostApplication::ActiveCatalog";
+const char* const kPath = "catalog IHostCatalog::Path";
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, CatalogOpenCaseTest,
     ::testing::Values(
-        COpenCase{"NoActiveCatalog", [](CFakeHost& h) { h.Application().hasCatalog = false; }, E_FAIL, false,
-                  Calls{"app ActiveCatalog"}},
-        COpenCase{"ActiveCatalogFails", [](CFakeHost& h) { h.FailCall("ActiveCatalog", kDisconnected); },
-                  kDisconnected, false, Calls{"app ActiveCatalog"}},
-        COpenCase{"ActiveCatalogSucceedsWithNull", [](CFakeHost& h) { h.NullResult("ActiveCatalog"); }, E_FAIL,
-                  false, Calls{"app ActiveCatalog"}},
-        COpenCase{"PathFails", [](CFakeHost& h) { h.FailCall("Path", kDisconnected); }, kDisconnected, true,
-                  Calls{"app ActiveCatalog", "catalog Path"}},
-        COpenCase{"PathNull", [](CFakeHost& h) { h.Catalog().path = std::nullopt; }, E_FAIL, true,
-                  Calls{"app ActiveCatalog", "catalog Path"}},
-        COpenCase{"PathEmpty", [](CFakeHost& h) { h.Catalog().path = WideString(); }, E_FAIL, true,
-                  Calls{"app ActiveCatalog", "catalog Path"}},
+        COpenCase{"NoActiveCatalog", [](CTestHost& h) { h.CloseCatalog(); }, E_FAIL, false, Calls{kActiveCatalog}},
+        COpenCase{"ActiveCatalogFails",
+                  [](CTestHost& h) { h.FailCall("IHostApplication::ActiveCatalog", kDisconnected); }, kDisconnected,
+                  false, Calls{kActiveCatalog}},
+        COpenCase{"ActiveCatalogSucceedsWithNull",
+                  [](CTestHost& h) { h.NullResult("IHostApplication::ActiveCatalog"); }, E_FAIL, false,
+                  Calls{kActiveCatalog}},
+        COpenCase{"PathFails", [](CTestHost& h) { h.FailCall("IHostCatalog::Path", kDisconnected); }, kDisconnected,
+                  true, Calls{kActiveCatalog, kPath}},
+        COpenCase{"PathNull", [](CTestHost& h) { h.Catalog().m_path = std::nullopt; }, E_FAIL, true,
+                  Calls{kActiveCatalog, kPath}},
+        COpenCase{"PathEmpty", [](CTestHost& h) { h.Catalog().m_path = WideString(); }, E_FAIL, true,
+                  Calls{kActiveCatalog, kPath}},
         // The length decides, not the first character.
-        COpenCase{"PathOfOneNul", [](CFakeHost& h) { h.Catalog().path = WideString(1, OLECHAR(0)); }, S_OK, true,
-                  Calls{"app ActiveCatalog", "catalog Path"}},
-        COpenCase{"PathOfOneCharacter", [](CFakeHost& h) { h.Catalog().path = WideString(OLESTR("x")); }, S_OK,
-                  true, Calls{"app ActiveCatalog", "catalog Path"}}),
+        COpenCase{"PathOfOneNul", [](CTestHost& h) { h.Catalog().m_path = WideString(1, OLECHAR(0)); }, S_OK, true,
+                  Calls{kActiveCatalog, kPath}},
+        COpenCase{"PathOfOneCharacter", [](CTestHost& h) { h.Catalog().m_path = WideString(OLESTR("x")); }, S_OK,
+                  true, Calls{kActiveCatalog, kPath}}),
     [](const ::testing::TestParamInfo<COpenCase>& info) { return info.param.name; });
 
 TEST_F(CatalogOpenTest, OpeningAgainGivesBackTheHeldCatalogBeforeAskingForTheActiveOne)
 {
-    m_host.SetFreshObjects(true);
     const auto application = Application();
     CCatalog catalog;
     ASSERT_EQ(catalog.Open(application.Get()), S_OK);
-    const std::string first = CFakeHost::Describe(catalog.Get())->LedgerName();
+    const std::string first = m_host.LedgerName(catalog.Get());
+    ASSERT_EQ(first, "catalog#1");
     m_host.ClearCalls();
-    m_host.FailCall("ActiveCatalog", E_FAIL);
+    m_host.FailCall("IHostApplication::ActiveCatalog", E_FAIL);
     EXPECT_EQ(catalog.Open(application.Get()), E_FAIL);
     EXPECT_EQ(catalog.Get(), nullptr);
-    const Calls& timeline = m_host.Timeline();
+    const Calls timeline = m_host.Events();
     ASSERT_GE(timeline.size(), 2u);
     EXPECT_EQ(timeline[0], first + " released");
-    EXPECT_EQ(timeline[1], "app ActiveCatalog");
+    EXPECT_EQ(timeline[1], kActiveCatalog);
 }
 
 TEST_F(CatalogOpenTest, ReopeningKeepsExactlyOneCountOnTheNewCatalog)
 {
-    m_host.SetFreshObjects(true);
     const auto application = Application();
     CCatalog catalog;
     ASSERT_EQ(catalog.Open(application.Get()), S_OK);

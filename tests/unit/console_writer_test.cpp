@@ -5,8 +5,8 @@
 #include "report/console_writer.h"
 
 #include "app/driver.h"
-#include "fakes/console_capture.h"
-#include "fakes/fake_host.h"
+#include "support/console_capture.h"
+#include "support/test_host.h"
 
 #include <gtest/gtest.h>
 
@@ -102,16 +102,17 @@ void RunWithBrokenOutput(const OLECHAR* argument, HRESULT expected)
 {
     BreakStandardOutput(false);
     if (FAILED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))) std::_Exit(92);
-    CFakeHost host;
+    CTestHost host;
     host.AddItem("1");
-    host.AddSet(3, WideString(OLESTR("A"))).items = {"1"};
+    host.AddSet(3, WideString(OLESTR("A")));
+    host.SetItems("3", {"1"});
     HRESULT hr = E_UNEXPECTED;
     {
-        CFakeHostRegistration registration(host);
+        CTestHostRegistration registration(host);
         const OLECHAR* arguments[] = {OLESTR("quillfen"), argument};
         hr = RunQuillfen(2, arguments);
     }
-    const bool written = host.Item("1").keywords == WideString(OLESTR("{Root}{A}"));
+    const bool written = host.Item("1").m_keywords == WideString(OLESTR("{Root}{A}"));
     std::_Exit(hr == expected && written == SUCCEEDED(expected) && host.Ledger().Problems().empty() ? 0 : 1);
 }
 

@@ -116,19 +116,6 @@ TEST_F(CountedRefTest, PutGivesBackTheHeldCountBeforeTheGetterWrites)
     EXPECT_EQ(m_b.Count(), 1u);
 }
 
-TEST_F(CountedRefTest, AttachOwnsAHandedOverCountWithoutTakingAnother)
-{
-    m_a.AddRef();
-    m_events.clear();
-    {
-        CCountedRef<IUnknown> ref;
-        ref.Attach(&m_a);
-        EXPECT_EQ(m_events, Events{});
-    }
-    EXPECT_EQ(m_events, Events{"Release a"});
-    EXPECT_EQ(m_a.Count(), 1u);
-}
-
 TEST_F(CountedRefTest, MovingHandsOverTheCountWithoutCountingAgain)
 {
     CCountedRef<IUnknown> source;

@@ -2,8 +2,9 @@
 // carrying the failing HRESULT and, only when the failing object vouches for
 // it, the error object the host left behind. The error boundary turns both
 // kinds of error back into an HRESULT.
-#include "fakes/fake_host_fixture.h"
 #include "host/host_call.h"
+
+#include "support/test_host_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -13,12 +14,12 @@
 
 namespace {
 
-class HostCallTest : public CFakeHostTest {
+class HostCallTest : public CHostTest {
 protected:
     CCountedRef<IHostCatalog> Catalog()
     {
         CCountedRef<IHostCatalog> catalog;
-        catalog.Attach(m_host.ObtainCatalog());
+        *catalog.Put() = m_host.ObtainCatalog();
         return catalog;
     }
 };
@@ -40,8 +41,8 @@ TEST_F(HostCallTest, CallThroughNullReferenceRaisesPointerErrorWithoutCalling)
 
 TEST_F(HostCallTest, SuccessfulGettersHandBackTheirValues)
 {
-    m_host.Catalog().index = -7;
-    m_host.Catalog().name = WideString(OLESTR("Pho\0tos"), 7);
+    m_host.Catalog().m_index = -7;
+    m_host.Catalog().m_name = WideString(OLESTR("Pho\0tos"), 7);
     const CCountedRef<IHostCatalog> catalog = Catalog();
     EXPECT_EQ(HostGetValue<LONG>(catalog.Get(), &IHostCatalog::get_Index), -7);
     const CHostString name = HostGetString(catalog.Get(), &IHostCatalog::get_Name);
@@ -52,7 +53,8 @@ TEST_F(HostCallTest, SuccessfulGettersHandBackTheirValues)
         EXPECT_EQ(m_host.Ledger().References("sets"), 1) << "the getter's count is owned, not doubled";
     }
     EXPECT_EQ(m_host.Ledger().References("sets"), 0);
-    EXPECT_EQ(m_host.Calls(), (std::vector<std::string>{"catalog Index", "catalog Name", "catalog MediaSets"}));
+    EXPECT_EQ(m_host.Calls(), (std::vector<std::string>{"catalog IHostCatalog::Index", "catalog IHostCatalog::Name",
+                                                        "catalog IHostCatalog::MediaSets"}));
 }
 
 TEST_F(HostCallTest, ObjectGetterWithArgumentsPassesThemThrough)
@@ -63,12 +65,12 @@ TEST_F(HostCallTest, ObjectGetterWithArgumentsPassesThemThrough)
     const auto sets = HostGetObject<IHostMediaSets>(catalog.Get(), &IHostCatalog::get_MediaSets);
     const auto second = HostGetObject<IHostMediaSet>(sets.Get(), &IHostMediaSets::get_Item, LONG{2});
     EXPECT_EQ(HostGetValue<LONG>(second.Get(), &IHostMediaSet::get_Index), 9);
-    EXPECT_EQ(m_host.Calls().at(1), "sets Item(2)");
+    EXPECT_EQ(m_host.Calls().at(1), "sets IHostMediaSets::Item(2)");
 }
 
 struct CErrorObjectCase {
     const char* name;
-    FakeErrorInfo mode;
+    HostErrorInfo mode;
     bool attached;
 };
 
@@ -77,7 +79,8 @@ class HostCallErrorObjectTest : public HostCallTest, public ::testing::WithParam
 TEST_P(HostCallErrorObjectTest, FailingCallRaisesItsHresultAndAttachesErrorObjectOnlyWhenVouchedFor)
 {
     const HRESULT failure = static_cast<HRESULT>(0x80010108u);
-    m_host.FailCall("Path", failure).WithErrorInfo(GetParam().mode);
+    m_host.SetErrorInfo(GetParam().mode);
+    m_host.FailCall("IHostCatalog::Path", failure);
     const CCountedRef<IHostCatalog> catalog = Catalog();
     try {
         HostGetString(catalog.Get(), &IHostCatalog::get_Path);
@@ -91,36 +94,48 @@ TEST_P(HostCallErrorObjectTest, FailingCallRaisesItsHresultAndAttachesErrorObjec
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, HostCallErrorObjectTest,
-                         ::testing::Values(CErrorObjectCase{"NoErrorObject", FakeErrorInfo::None, false},
-                                           CErrorObjectCase{"Vouched", FakeErrorInfo::Supported, true},
-                                           CErrorObjectCase{"Disowned", FakeErrorInfo::Denied, false},
-                                           CErrorObjectCase{"NoSupportInterface", FakeErrorInfo::NoInterface,
+                         ::testing::Values(CErrorObjectCase{"NoErrorObject", HostErrorInfo::NotSet, false},
+                                           CErrorObjectCase{"Vouched", HostErrorInfo::Vouched, true},
+                                           CErrorObjectCase{"Disowned", HostErrorInfo::Disowned, false},
+                                           CErrorObjectCase{"NoSupportInterface", HostErrorInfo::NoInterface,
                                                             false}),
                          [](const ::testing::TestParamInfo<CErrorObjectCase>& info) { return info.param.name; });
 
 TEST_F(HostCallTest, ErrorObjectIsAskedForWithTheIdentifierOfTheCalledInterface)
 {
-    m_host.FailCall("Index", E_FAIL).WithErrorInfo(FakeErrorInfo::Supported);
+    m_host.SetErrorInfo(HostErrorInfo::Vouched);
+    m_host.FailCall("IHostCatalog::Index", E_FAIL);
     const CCountedRef<IHostCatalog> catalog = Catalog();
     EXPECT_THROW(HostGetValue<LONG>(catalog.Get(), &IHostCatalog::get_Index), _com_error);
-    const std::vector<std::string>& all = m_host.AllCalls();
-    EXPECT_NE(std::find(all.begin(), all.end(), "catalog InterfaceSupportsErrorInfo(IHostCatalog)"), all.end());
+    const std::vector<std::string> all = m_host.Events();
+    EXPECT_NE(std::find(all.begin(), all.end(), "catalog ISupportErrorInfo::InterfaceSupportsErrorInfo(IHostCatalog)"),
+              all.end());
 }
 
 TEST_F(HostCallTest, CopiesOfTheErrorShareTheErrorObjectAndReleaseItOnce)
 {
-    m_host.FailCall("Name", E_FAIL).WithErrorInfo(FakeErrorInfo::Supported);
+    m_host.SetErrorInfo(HostErrorInfo::Vouched);
+    m_host.FailCall("IHostCatalog::Name", E_FAIL);
     const CCountedRef<IHostCatalog> catalog = Catalog();
+    // One count of the test's own outlives the errors, so that its release
+    // shows whether they gave back every count they took.
+    IErrorInfo* held = nullptr;
     try {
         HostGetString(catalog.Get(), &IHostCatalog::get_Name);
+        FAIL() << "no host-call error raised";
     } catch (const _com_error& error) {
+        held = error.ErrorInfo();
         _com_error copy(error);
         _com_error assigned(E_FAIL);
         assigned = copy;
         assigned = assigned;
         EXPECT_EQ(assigned.Error(), E_FAIL);
+        IErrorInfo* shared = assigned.ErrorInfo();
+        EXPECT_EQ(shared, held) << "a copy shares the error object";
+        if (shared) shared->Release();
     }
-    // The fixture's ledger check proves the error object was given back.
+    ASSERT_NE(held, nullptr);
+    EXPECT_EQ(held->Release(), 0u) << "the errors and their copies left a count behind";
 }
 
 struct CBoundaryCase {

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -66,6 +67,36 @@ INSTANTIATE_TEST_SUITE_P(
     });
 
 #undef QF_SLOT
+
+// Every placeholder of the layout lists sits at the slot its name gives, so a
+// miscounted list cannot shift the operations behind it.
+#define QF_SKIP_OPERATION(name, parameters)
+#define QF_GAP_CASE(slot) CSlotCase{"Reserved" #slot, slot, VtableSlot(&Interface::Reserved##slot)},
+template <class I>
+std::vector<CSlotCase> GapCases();
+#define QF_GAP_CASES(I)                                        \
+    template <>                                                \
+    std::vector<CSlotCase> GapCases<I>()                       \
+    {                                                          \
+        using Interface [[maybe_unused]] = I;                  \
+        return {QF_##I##_SLOTS(QF_SKIP_OPERATION, QF_GAP_CASE)}; \
+    }
+QF_HOST_INTERFACES(QF_GAP_CASES)
+#undef QF_GAP_CASES
+#undef QF_GAP_CASE
+#undef QF_SKIP_OPERATION
+
+TEST(HostVtableGapTest, EveryPlaceholderSitsAtTheSlotItNames)
+{
+    std::size_t gaps = 0;
+    for (const std::vector<CSlotCase>& cases :
+         {GapCases<IHostApplication>(), GapCases<IHostCatalog>(), GapCases<IHostMediaSets>(), GapCases<IHostMediaSet>(),
+          GapCases<IHostMediaItems>(), GapCases<IHostMediaItem>(), GapCases<IHostAnnotations>()}) {
+        for (const CSlotCase& gap : cases) EXPECT_EQ(gap.actual, gap.expected) << gap.operation;
+        gaps += cases.size();
+    }
+    EXPECT_EQ(gaps, 20u + 1u + 4u + 1u + 28u + 41u) << "placeholders per interface: catalog, sets, set, items, item, annotations";
+}
 
 std::string GuidText(const GUID& guid)
 {

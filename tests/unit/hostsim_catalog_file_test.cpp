@@ -128,17 +128,17 @@ INSTANTIATE_TEST_SUITE_P(
     Forms, FaultFormTest,
     ::testing::Values(
         CFaultFormCase{"HrText", R"({"call": "IHostMediaSets::Item", "nth": 2, "hr": "0x80010108"})",
-                       {"IHostMediaSets::Item", 2, false, false, static_cast<HRESULT>(0x80010108u)}},
+                       {"IHostMediaSets::Item", 2, false, false, static_cast<HRESULT>(0x80010108u), {}}},
         CFaultFormCase{"HrNumber", R"({"call": "IHostMediaSet::Name", "hr": 2147942414})",
-                       {"IHostMediaSet::Name", 1, false, false, E_OUTOFMEMORY}},
+                       {"IHostMediaSet::Name", 1, false, false, E_OUTOFMEMORY, {}}},
         CFaultFormCase{"Null", R"({"call": "IHostMediaItem::Annotations", "null": true})",
-                       {"IHostMediaItem::Annotations", 1, true, false, S_OK}},
+                       {"IHostMediaItem::Annotations", 1, true, false, S_OK, {}}},
         CFaultFormCase{"ExitAtThePut", R"j({"call": "IHostAnnotations::Keywords(put)", "nth": 3, "exit": true})j",
-                       {"IHostAnnotations::Keywords(put)", 3, false, true, S_OK}},
+                       {"IHostAnnotations::Keywords(put)", 3, false, true, S_OK, {}}},
         CFaultFormCase{"ExitOnAnOperationWithoutResult", R"({"call": "IHostMediaSets::Count", "exit": true})",
-                       {"IHostMediaSets::Count", 1, false, true, S_OK}},
+                       {"IHostMediaSets::Count", 1, false, true, S_OK, {}}},
         CFaultFormCase{"ExitAtCreation", R"({"call": "CreateInstance", "exit": true})",
-                       {"CreateInstance", 1, false, true, S_OK}}),
+                       {"CreateInstance", 1, false, true, S_OK, {}}}),
     [](const ::testing::TestParamInfo<CFaultFormCase>& info) { return std::string(info.param.name); });
 
 TEST(CatalogFileTest, MissingFileIsFileNotFound)

@@ -5,14 +5,14 @@
 #include "app/application.h"
 #include "app/catalog.h"
 
-#include "fakes/console_capture.h"
-#include "fakes/fake_host_fixture.h"
+#include "support/console_capture.h"
+#include "support/test_host_fixture.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-class InfoReportTest : public CFakeHostTest {
+class InfoReportTest : public CHostTest {
 protected:
     // An application and catalog as a run has them once attached.
     void Attach(CApplication& application, CCatalog& catalog)
@@ -34,7 +34,8 @@ TEST_F(InfoReportTest, ApplicationBlockIsThreeLinesReadInOrder)
     EXPECT_EQ(hr, S_OK);
     EXPECT_EQ(console.out, "Application Name: Lumora\nApplication Version: 3.1\nApplication Path: C:\\Apps\\Lumora\n");
     EXPECT_EQ(console.err, "");
-    EXPECT_EQ(m_host.Calls(), (std::vector<std::string>{"app Name", "app Version", "app Path"}));
+    EXPECT_EQ(m_host.Calls(), (std::vector<std::string>{"app IHostApplication::Name", "app IHostApplication::Version",
+                                                        "app IHostApplication::Path"}));
 }
 
 TEST_F(InfoReportTest, CatalogBlockIsThreeLinesReadInOrder)
@@ -46,7 +47,8 @@ TEST_F(InfoReportTest, CatalogBlockIsThreeLinesReadInOrder)
     const CCapturedConsole console = CaptureConsole([&] { hr = catalog.PrintInfo(); });
     EXPECT_EQ(hr, S_OK);
     EXPECT_EQ(console.out, "Catalog Index: 1\nCatalog Name: Photos\nCatalog Path: D:\\Archive\\Photos\n");
-    EXPECT_EQ(m_host.Calls(), (std::vector<std::string>{"catalog Index", "catalog Name", "catalog Path"}));
+    EXPECT_EQ(m_host.Calls(), (std::vector<std::string>{"catalog IHostCatalog::Index", "catalog IHostCatalog::Name",
+                                                        "catalog IHostCatalog::Path"}));
 }
 
 TEST_F(InfoReportTest, EmptyReferencesAreRefusedAndWriteNothing)
@@ -62,7 +64,7 @@ TEST_F(InfoReportTest, EmptyReferencesAreRefusedAndWriteNothing)
     EXPECT_EQ(applicationResult, E_INVALIDARG);
     EXPECT_EQ(catalogResult, E_INVALIDARG);
     EXPECT_EQ(console.out, "");
-    EXPECT_TRUE(m_host.AllCalls().empty());
+    EXPECT_TRUE(m_host.Events().empty());
 }
 
 struct CFailedReadCase {
@@ -80,7 +82,7 @@ TEST_P(InfoReportFailedReadTest, LinesBeforeStayAndTheFailedLineIsNotStarted)
     CCatalog catalog;
     Attach(application, catalog);
     const HRESULT failure = static_cast<HRESULT>(0x80010108u);
-    m_host.FailCall(GetParam().operation, failure).On(GetParam().label);
+    m_host.FailCall(GetParam().operation, failure, 1, GetParam().label);
     HRESULT hr = S_OK;
     const CCapturedConsole console = CaptureConsole([&] {
         hr = std::string(GetParam().label) == "app" ? application.PrintInfo() : catalog.PrintInfo();
@@ -91,18 +93,20 @@ TEST_P(InfoReportFailedReadTest, LinesBeforeStayAndTheFailedLineIsNotStarted)
 
 INSTANTIATE_TEST_SUITE_P(
     Reads, InfoReportFailedReadTest,
-    ::testing::Values(CFailedReadCase{"ApplicationName", "app", "Name", ""},
-                      CFailedReadCase{"ApplicationVersion", "app", "Version", "Application Name: Lumora\n"},
-                      CFailedReadCase{"ApplicationPath", "app", "Path",
+    ::testing::Values(CFailedReadCase{"ApplicationName", "app", "IHostApplication::Name", ""},
+                      CFailedReadCase{"ApplicationVersion", "app", "IHostApplication::Version",
+                                      "Application Name: Lumora\n"},
+                      CFailedReadCase{"ApplicationPath", "app", "IHostApplication::Path",
                                       "Application Name: Lumora\nApplication Version: 3.1\n"},
-                      CFailedReadCase{"CatalogIndex", "catalog", "Index", ""},
-                      CFailedReadCase{"CatalogName", "catalog", "Name", "Catalog Index: 1\n"},
-                      CFailedReadCase{"CatalogPath", "catalog", "Path", "Catalog Index: 1\nCatalog Name: Photos\n"}),
+                      CFailedReadCase{"CatalogIndex", "catalog", "IHostCatalog::Index", ""},
+                      CFailedReadCase{"CatalogName", "catalog", "IHostCatalog::Name", "Catalog Index: 1\n"},
+                      CFailedReadCase{"CatalogPath", "catalog", "IHostCatalog::Path",
+                                      "Catalog Index: 1\nCatalog Name: Photos\n"}),
     [](const ::testing::TestParamInfo<CFailedReadCase>& info) { return info.param.name; });
 
 struct CValueCase {
     const char* name;
-    FakeText text;
+    OptionalText text;
     const char* line;
 };
 
@@ -110,7 +114,7 @@ class InfoReportTextTest : public InfoReportTest, public ::testing::WithParamInt
 
 TEST_P(InfoReportTextTest, HostTextIsWrittenAsReceivedUpToItsFirstNul)
 {
-    m_host.Application().name = GetParam().text;
+    m_host.Application().m_name = GetParam().text;
     CApplication application;
     CCatalog catalog;
     Attach(application, catalog);
@@ -142,7 +146,7 @@ class InfoReportIndexTest : public InfoReportTest, public ::testing::WithParamIn
 
 TEST_P(InfoReportIndexTest, CatalogIndexIsPlainSignedDecimal)
 {
-    m_host.Catalog().index = GetParam().index;
+    m_host.Catalog().m_index = GetParam().index;
     CApplication application;
     CCatalog catalog;
     Attach(application, catalog);

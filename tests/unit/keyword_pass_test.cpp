@@ -2,8 +2,9 @@
 // a set read once and written at most once, the first failure ending the
 // whole pass with what was written before it kept. A list is always written
 // back whole, whatever it holds.
-#include "fakes/fake_host_fixture.h"
-#include "fakes/tree_shape.h"
+#include "support/test_host_fixture.h"
+#include "support/traced_call_fault.h"
+#include "support/tree_shape.h"
 
 #include <gtest/gtest.h>
 
@@ -16,15 +17,17 @@ using Calls = std::vector<std::string>;
 
 WideString W(const OLECHAR* text) { return WideString(text); }
 
-class KeywordPassTest : public CFakeHostTest {
+class KeywordPassTest : public CHostTest {
 protected:
     // Root entry "2007" (1) holds item a; its child "Trips" (2) holds a and b.
     void AddExample()
     {
         m_host.AddItem("a", W(OLESTR("beach")));
         m_host.AddItem("b", std::nullopt);
-        m_host.AddSet(1, W(OLESTR("2007"))).items = {"a"};
-        m_host.AddSet(2, W(OLESTR("Trips")), 1).items = {"a", "b"};
+        m_host.AddSet(1, W(OLESTR("2007")));
+        m_host.AddSet(2, W(OLESTR("Trips")), 1);
+        m_host.SetItems("1", {"a"});
+        m_host.SetItems("2", {"a", "b"});
     }
 
     HRESULT LoadAndAddKeywords()
@@ -39,12 +42,12 @@ protected:
     void TearDown() override
     {
         m_tree.Clear();
-        CFakeHostTest::TearDown();
+        CHostTest::TearDown();
     }
 
     std::size_t Puts() const
     {
-        const Calls& calls = m_host.Calls();
+        const Calls calls = m_host.Calls();
         return static_cast<std::size_t>(std::count_if(calls.begin(), calls.end(), [](const std::string& call) {
             return call.find("Keywords(put)") != std::string::npos;
         }));
@@ -54,13 +57,16 @@ protected:
 };
 
 const Calls kExamplePass = {
-    "set:1 Name", "set:1 MediaItems",
-    "items:1 Count", "items:1 Item(1)", "item:a Annotations", "annotations:a Keywords", "annotations:a Keywords(put)",
-    "items:1 Count",
-    "set:2 Name", "set:2 MediaItems",
-    "items:2 Count", "items:2 Item(1)", "item:a Annotations", "annotations:a Keywords", "annotations:a Keywords(put)",
-    "items:2 Count", "items:2 Item(2)", "item:b Annotations", "annotations:b Keywords", "annotations:b Keywords(put)",
-    "items:2 Count",
+    "set:1 IHostMediaSet::Name", "set:1 IHostMediaSet::MediaItems",
+    "items:1 IHostMediaItems::Count", "items:1 IHostMediaItems::Item(1)", "item:a IHostMediaItem::Annotations",
+    "annotations:a IHostAnnotations::Keywords", "annotations:a IHostAnnotations::Keywords(put)",
+    "items:1 IHostMediaItems::Count",
+    "set:2 IHostMediaSet::Name", "set:2 IHostMediaSet::MediaItems",
+    "items:2 IHostMediaItems::Count", "items:2 IHostMediaItems::Item(1)", "item:a IHostMediaItem::Annotations",
+    "annotations:a IHostAnnotations::Keywords", "annotations:a IHostAnnotations::Keywords(put)",
+    "items:2 IHostMediaItems::Count", "items:2 IHostMediaItems::Item(2)", "item:b IHostMediaItem::Annotations",
+    "annotations:b IHostAnnotations::Keywords", "annotations:b IHostAnnotations::Keywords(put)",
+    "items:2 IHostMediaItems::Count",
 };
 
 TEST_F(KeywordPassTest, AddsEachSetsKeywordParentFirstInTheDocumentedOrder)
@@ -68,20 +74,24 @@ TEST_F(KeywordPassTest, AddsEachSetsKeywordParentFirstInTheDocumentedOrder)
     AddExample();
     EXPECT_EQ(LoadAndAddKeywords(), S_OK);
     EXPECT_EQ(m_host.Calls(), kExamplePass);
-    EXPECT_EQ(m_host.Item("a").keywords, W(OLESTR("beach;{Root}{2007};{Root}{2007}{Trips}")));
-    EXPECT_EQ(m_host.Item("b").keywords, W(OLESTR("{Root}{2007}{Trips}"))) << "only its own set's keyword";
+    EXPECT_EQ(m_host.Item("a").m_keywords, W(OLESTR("beach;{Root}{2007};{Root}{2007}{Trips}")));
+    EXPECT_EQ(m_host.Item("b").m_keywords, W(OLESTR("{Root}{2007}{Trips}"))) << "only its own set's keyword";
 }
 
 TEST_F(KeywordPassTest, ItemThatAlreadyHoldsTheKeywordCostsFourCallsAndNoWrite)
 {
     AddExample();
-    m_host.Item("a").keywords = W(OLESTR("beach;{ROOT}{2007}"));
-    m_host.Set("2").items = {};
+    m_host.Item("a").m_keywords = W(OLESTR("beach;{ROOT}{2007}"));
+    m_host.SetItems("2", {});
     EXPECT_EQ(LoadAndAddKeywords(), S_OK);
-    EXPECT_EQ(Calls(m_host.Calls().begin(), m_host.Calls().begin() + 8),
-              (Calls{"set:1 Name", "set:1 MediaItems", "items:1 Count", "items:1 Item(1)", "item:a Annotations",
-                     "annotations:a Keywords", "items:1 Count", "set:2 Name"}));
-    EXPECT_TRUE(m_host.Item("a").puts.empty());
+    const Calls calls = m_host.Calls();
+    ASSERT_GE(calls.size(), 8u);
+    EXPECT_EQ(Calls(calls.begin(), calls.begin() + 8),
+              (Calls{"set:1 IHostMediaSet::Name", "set:1 IHostMediaSet::MediaItems", "items:1 IHostMediaItems::Count",
+                     "items:1 IHostMediaItems::Item(1)", "item:a IHostMediaItem::Annotations",
+                     "annotations:a IHostAnnotations::Keywords", "items:1 IHostMediaItems::Count",
+                     "set:2 IHostMediaSet::Name"}));
+    EXPECT_TRUE(m_host.Writes("a").empty());
 }
 
 TEST_F(KeywordPassTest, SecondPassOverAnUnchangedCatalogWritesNothing)
@@ -107,8 +117,8 @@ TEST_F(KeywordPassTest, RootEntriesGoInKeyOrderNotNameOrder)
     ASSERT_EQ(LoadAndAddKeywords(), S_OK);
     Calls names;
     for (const std::string& call : m_host.Calls())
-        if (call.find(" Name") != std::string::npos) names.push_back(call);
-    EXPECT_EQ(names, (Calls{"set:-1 Name", "set:0 Name", "set:5 Name"}));
+        if (call.find("::Name") != std::string::npos) names.push_back(call);
+    EXPECT_EQ(names, (Calls{"set:-1 IHostMediaSet::Name", "set:0 IHostMediaSet::Name", "set:5 IHostMediaSet::Name"}));
 }
 
 TEST_F(KeywordPassTest, WholeSubtreeIsDoneBeforeTheNextSibling)
@@ -120,8 +130,9 @@ TEST_F(KeywordPassTest, WholeSubtreeIsDoneBeforeTheNextSibling)
     ASSERT_EQ(LoadAndAddKeywords(), S_OK);
     Calls names;
     for (const std::string& call : m_host.Calls())
-        if (call.find(" Name") != std::string::npos) names.push_back(call);
-    EXPECT_EQ(names, (Calls{"set:1 Name", "set:2 Name", "set:9 Name", "set:3 Name"}));
+        if (call.find("::Name") != std::string::npos) names.push_back(call);
+    EXPECT_EQ(names, (Calls{"set:1 IHostMediaSet::Name", "set:2 IHostMediaSet::Name", "set:9 IHostMediaSet::Name",
+                            "set:3 IHostMediaSet::Name"}));
 }
 
 class KeywordPassEveryCallTest : public KeywordPassTest, public ::testing::WithParamInterface<int> {};
@@ -133,15 +144,15 @@ TEST_P(KeywordPassEveryCallTest, FirstFailureEndsThePassAndKeepsEarlierWrites)
     AddExample();
     ASSERT_EQ(LoadFromHost(m_host, m_tree), S_OK);
     m_host.ClearCalls();
-    m_host.FailCall("*", failure).Nth(failing);
+    FailTracedCall(m_host, kExamplePass, static_cast<std::size_t>(failing), failure);
     EXPECT_EQ(m_tree.AddKeywords(), failure);
     EXPECT_EQ(m_host.Calls(), Calls(kExamplePass.begin(), kExamplePass.begin() + failing));
     // a is written at calls 7 and 15, b at call 20.
     const WideString a = failing > 15 ? W(OLESTR("beach;{Root}{2007};{Root}{2007}{Trips}"))
                          : failing > 7 ? W(OLESTR("beach;{Root}{2007}"))
                                        : W(OLESTR("beach"));
-    EXPECT_EQ(m_host.Item("a").keywords, a);
-    EXPECT_EQ(m_host.Item("b").keywords, failing > 20 ? FakeText(W(OLESTR("{Root}{2007}{Trips}"))) : std::nullopt);
+    EXPECT_EQ(m_host.Item("a").m_keywords, a);
+    EXPECT_EQ(m_host.Item("b").m_keywords, failing > 20 ? OptionalText(W(OLESTR("{Root}{2007}{Trips}"))) : std::nullopt);
 }
 
 INSTANTIATE_TEST_SUITE_P(Calls, KeywordPassEveryCallTest, ::testing::Range(1, 22));
@@ -152,25 +163,29 @@ TEST_F(KeywordPassTest, FailureAtTheThirdItemKeepsTheFirstTwo)
     m_host.AddItem("2");
     m_host.AddItem("3");
     m_host.AddItem("4");
-    m_host.AddSet(1, W(OLESTR("S"))).items = {"1", "2", "3", "4"};
-    m_host.AddSet(2, W(OLESTR("later"))).items = {"4"};
-    m_host.FailCall("Item", E_FAIL).On("items:1").Nth(3);
+    m_host.AddSet(1, W(OLESTR("S")));
+    m_host.AddSet(2, W(OLESTR("later")));
+    m_host.SetItems("1", {"1", "2", "3", "4"});
+    m_host.SetItems("2", {"4"});
+    m_host.FailCall("IHostMediaItems::Item", E_FAIL, 3, "items:1");
     EXPECT_EQ(LoadAndAddKeywords(), E_FAIL);
-    EXPECT_EQ(m_host.Item("1").keywords, W(OLESTR("{Root}{S}")));
-    EXPECT_EQ(m_host.Item("2").keywords, W(OLESTR("{Root}{S}")));
-    EXPECT_EQ(m_host.Item("3").keywords, WideString());
-    EXPECT_EQ(m_host.Item("4").keywords, WideString());
-    EXPECT_EQ(m_host.Calls().back(), "items:1 Item(3)");
+    EXPECT_EQ(m_host.Item("1").m_keywords, W(OLESTR("{Root}{S}")));
+    EXPECT_EQ(m_host.Item("2").m_keywords, W(OLESTR("{Root}{S}")));
+    EXPECT_EQ(m_host.Item("3").m_keywords, WideString());
+    EXPECT_EQ(m_host.Item("4").m_keywords, WideString());
+    EXPECT_EQ(m_host.Calls().back(), "items:1 IHostMediaItems::Item(3)");
 }
 
 TEST_F(KeywordPassTest, NullItemCollectionMeansNoItemsAndChildrenStillGetTheirs)
 {
     AddExample();
-    m_host.Set("1").nullItems = true;
+    m_host.Set("1").m_hasItemList = false;
     EXPECT_EQ(LoadAndAddKeywords(), S_OK);
-    EXPECT_EQ(Calls(m_host.Calls().begin(), m_host.Calls().begin() + 3),
-              (Calls{"set:1 Name", "set:1 MediaItems", "set:2 Name"}));
-    EXPECT_EQ(m_host.Item("a").keywords, W(OLESTR("beach;{Root}{2007}{Trips}")));
+    const Calls calls = m_host.Calls();
+    ASSERT_GE(calls.size(), 3u);
+    EXPECT_EQ(Calls(calls.begin(), calls.begin() + 3),
+              (Calls{"set:1 IHostMediaSet::Name", "set:1 IHostMediaSet::MediaItems", "set:2 IHostMediaSet::Name"}));
+    EXPECT_EQ(m_host.Item("a").m_keywords, W(OLESTR("beach;{Root}{2007}{Trips}")));
 }
 
 struct CNullObjectCase {
@@ -189,63 +204,68 @@ TEST_P(KeywordPassNullObjectTest, SuccessWithoutAnObjectFailsThePassWithPointerE
 }
 
 INSTANTIATE_TEST_SUITE_P(Getters, KeywordPassNullObjectTest,
-                         ::testing::Values(CNullObjectCase{"Item", "Item"},
-                                           CNullObjectCase{"Annotations", "Annotations"}),
+                         ::testing::Values(CNullObjectCase{"Item", "IHostMediaItems::Item"},
+                                           CNullObjectCase{"Annotations", "IHostMediaItem::Annotations"}),
                          [](const ::testing::TestParamInfo<CNullObjectCase>& info) { return info.param.name; });
 
 TEST_F(KeywordPassTest, NullKeywordListReadsAsEmpty)
 {
     AddExample();
-    m_host.NullResult("Keywords").On("annotations:a");
+    m_host.NullResult("IHostAnnotations::Keywords", 1, "annotations:a");
     EXPECT_EQ(LoadAndAddKeywords(), S_OK);
-    EXPECT_EQ(m_host.Item("a").puts.front(), FakeText(W(OLESTR("{Root}{2007}"))));
+    const std::vector<WideString> writes = m_host.Writes("a");
+    ASSERT_FALSE(writes.empty());
+    EXPECT_EQ(writes.front(), W(OLESTR("{Root}{2007}")));
 }
 
 TEST_F(KeywordPassTest, CountIsReadAgainBeforeEveryItem)
 {
     AddExample();
     m_host.AddItem("late");
-    m_host.SetCountHook([&](const std::string& label, int number) {
-        if (label == "items:1" && number == 2) m_host.Set("1").items.push_back("late");
+    m_host.SetCountHook([](CTestHost& host, const std::string& label, int number) {
+        if (label == "items:1" && number == 2) host.SetItems("1", {"a", "late"});
         return std::optional<LONG>();
     });
     EXPECT_EQ(LoadAndAddKeywords(), S_OK);
-    EXPECT_EQ(m_host.Item("late").keywords, W(OLESTR("{Root}{2007}")));
+    EXPECT_EQ(m_host.Item("late").m_keywords, W(OLESTR("{Root}{2007}")));
 }
 
 TEST_F(KeywordPassTest, CountOfZeroOrLessMeansNoItems)
 {
     AddExample();
-    m_host.SetCountHook([](const std::string& label, int) {
+    m_host.SetCountHook([](CTestHost&, const std::string& label, int) {
         return label == "items:1" ? std::optional<LONG>(-3) : std::optional<LONG>();
     });
     EXPECT_EQ(LoadAndAddKeywords(), S_OK);
-    EXPECT_EQ(m_host.Item("a").keywords, W(OLESTR("beach;{Root}{2007}{Trips}")));
+    EXPECT_EQ(m_host.Item("a").m_keywords, W(OLESTR("beach;{Root}{2007}{Trips}")));
 }
 
 TEST_F(KeywordPassTest, ItemListedTwiceIsWrittenOnItsFirstVisitOnly)
 {
     m_host.AddItem("a");
-    m_host.AddSet(1, W(OLESTR("S"))).items = {"a", "a"};
+    m_host.AddSet(1, W(OLESTR("S")));
+    m_host.SetItems("1", {"a", "a"});
     EXPECT_EQ(LoadAndAddKeywords(), S_OK);
-    EXPECT_EQ(m_host.Item("a").puts.size(), 1u);
-    EXPECT_EQ(m_host.Item("a").keywords, W(OLESTR("{Root}{S}")));
+    EXPECT_EQ(m_host.Writes("a").size(), 1u);
+    EXPECT_EQ(m_host.Item("a").m_keywords, W(OLESTR("{Root}{S}")));
 }
 
 TEST_F(KeywordPassTest, SiblingsWithMatchingKeywordsWriteAnItemOnce)
 {
     m_host.AddItem("a");
-    m_host.AddSet(1, W(OLESTR("x;y"))).items = {"a"};
-    m_host.AddSet(2, W(OLESTR("X_Y"))).items = {"a"};
+    m_host.AddSet(1, W(OLESTR("x;y")));
+    m_host.AddSet(2, W(OLESTR("X_Y")));
+    m_host.SetItems("1", {"a"});
+    m_host.SetItems("2", {"a"});
     EXPECT_EQ(LoadAndAddKeywords(), S_OK);
-    EXPECT_EQ(m_host.Item("a").keywords, W(OLESTR("{Root}{x_y}")));
+    EXPECT_EQ(m_host.Item("a").m_keywords, W(OLESTR("{Root}{x_y}")));
 }
 
 struct CListCase {
     const char* name;
-    FakeText setName;
-    FakeText before;
-    FakeText after;  // nullopt: the item is not written
+    OptionalText setName;
+    OptionalText before;
+    OptionalText after;  // nullopt: the item is not written
 };
 
 class KeywordPassListTest : public KeywordPassTest, public ::testing::WithParamInterface<CListCase> {};
@@ -253,13 +273,15 @@ class KeywordPassListTest : public KeywordPassTest, public ::testing::WithParamI
 TEST_P(KeywordPassListTest, WritesTheWholeListWithTheKeywordOnlyWhenMissing)
 {
     m_host.AddItem("a", GetParam().before);
-    m_host.AddSet(1, GetParam().setName).items = {"a"};
+    m_host.AddSet(1, GetParam().setName);
+    m_host.SetItems("1", {"a"});
     EXPECT_EQ(LoadAndAddKeywords(), S_OK);
+    const std::vector<WideString> writes = m_host.Writes("a");
     if (GetParam().after) {
-        ASSERT_EQ(m_host.Item("a").puts.size(), 1u);
-        EXPECT_EQ(m_host.Item("a").puts.front(), GetParam().after);
+        ASSERT_EQ(writes.size(), 1u);
+        EXPECT_EQ(writes.front(), *GetParam().after);
     } else {
-        EXPECT_TRUE(m_host.Item("a").puts.empty());
+        EXPECT_TRUE(writes.empty());
     }
 }
 
@@ -291,11 +313,11 @@ TEST_F(KeywordPassTest, RenamedSetAddsTheNewKeywordAndKeepsTheOld)
 {
     AddExample();
     ASSERT_EQ(LoadAndAddKeywords(), S_OK);
-    m_host.Set("1").name = W(OLESTR("2008"));
+    m_host.Set("1").m_name = W(OLESTR("2008"));
     ASSERT_EQ(m_tree.AddKeywords(), S_OK);
-    EXPECT_EQ(m_host.Item("a").keywords,
+    EXPECT_EQ(m_host.Item("a").m_keywords,
               W(OLESTR("beach;{Root}{2007};{Root}{2007}{Trips};{Root}{2008};{Root}{2008}{Trips}")));
-    EXPECT_EQ(m_host.Item("b").keywords, W(OLESTR("{Root}{2007}{Trips};{Root}{2008}{Trips}")));
+    EXPECT_EQ(m_host.Item("b").m_keywords, W(OLESTR("{Root}{2007}{Trips};{Root}{2008}{Trips}")));
 }
 
 TEST_F(KeywordPassTest, NodeWithoutASetEndsThePassAfterTheSetsBeforeIt)
@@ -303,19 +325,22 @@ TEST_F(KeywordPassTest, NodeWithoutASetEndsThePassAfterTheSetsBeforeIt)
     m_host.AddItem("a");
     m_host.AddItem("b");
     m_host.AddItem("c");
-    m_host.AddSet(1, W(OLESTR("first"))).items = {"a"};
+    m_host.AddSet(1, W(OLESTR("first")));
     m_host.AddSet(9, W(OLESTR("missing")));
     m_host.SetHidden("9", true);
-    m_host.AddSet(10, W(OLESTR("below")), 9).items = {"b"};
-    m_host.AddSet(20, W(OLESTR("after"))).items = {"c"};
+    m_host.AddSet(10, W(OLESTR("below")), 9);
+    m_host.AddSet(20, W(OLESTR("after")));
+    m_host.SetItems("1", {"a"});
+    m_host.SetItems("10", {"b"});
+    m_host.SetItems("20", {"c"});
     ASSERT_EQ(LoadFromHost(m_host, m_tree), S_OK);
     ASSERT_EQ(TreeShape(m_tree), "1 9*(10) 20");
     m_host.ClearCalls();
     EXPECT_EQ(m_tree.AddKeywords(), E_INVALIDARG);
-    EXPECT_EQ(m_host.Item("a").keywords, W(OLESTR("{Root}{first}")));
-    EXPECT_EQ(m_host.Item("b").keywords, WideString());
-    EXPECT_EQ(m_host.Item("c").keywords, WideString());
-    EXPECT_EQ(m_host.Calls().back(), "items:1 Count");
+    EXPECT_EQ(m_host.Item("a").m_keywords, W(OLESTR("{Root}{first}")));
+    EXPECT_EQ(m_host.Item("b").m_keywords, WideString());
+    EXPECT_EQ(m_host.Item("c").m_keywords, WideString());
+    EXPECT_EQ(m_host.Calls().back(), "items:1 IHostMediaItems::Count");
 }
 
 TEST_F(KeywordPassTest, ItemPassOnANodeWithoutASetIsRefusedWithoutACall)
@@ -337,7 +362,7 @@ TEST_F(KeywordPassTest, NodePassComposesFromTheParentTextItIsGiven)
     ASSERT_EQ(LoadFromHost(m_host, m_tree), S_OK);
     const CMediaSetNode& trips = *m_tree.Roots().at(1)->Children().at(2);
     EXPECT_EQ(trips.AddKeywords(W(OLESTR("{Root}{Elsewhere}"))), S_OK);
-    EXPECT_EQ(m_host.Item("b").keywords, W(OLESTR("{Root}{Elsewhere}{Trips}")));
+    EXPECT_EQ(m_host.Item("b").m_keywords, W(OLESTR("{Root}{Elsewhere}{Trips}")));
 }
 
 TEST_F(KeywordPassTest, DeepHierarchyGetsItsKeywordsWithoutExhaustingTheStack)
@@ -345,13 +370,13 @@ TEST_F(KeywordPassTest, DeepHierarchyGetsItsKeywordsWithoutExhaustingTheStack)
     constexpr LONG kDepth = 10000;
     AddDeepChain(m_host, kDepth);
     m_host.AddItem("deep");
-    m_host.Set("10000").items = {"deep"};
-    m_host.Set("10000").name = W(OLESTR("bottom"));
+    m_host.SetItems("10000", {"deep"});
+    m_host.Set("10000").m_name = W(OLESTR("bottom"));
     EXPECT_EQ(LoadAndAddKeywords(), S_OK);
     WideString expected = W(OLESTR("{Root}"));
     for (LONG level = 1; level < kDepth; ++level) expected += W(OLESTR("{}"));
     expected += W(OLESTR("{bottom}"));
-    EXPECT_EQ(m_host.Item("deep").keywords, expected);
+    EXPECT_EQ(m_host.Item("deep").m_keywords, expected);
 }
 
 }  // namespace

@@ -2,8 +2,9 @@
 // exact order, the count read again before every item, maps in signed index
 // order, skipped sets only as ancestors, the last of several sets with one
 // index, and a failed load that keeps only its complete nodes.
-#include "fakes/fake_host_fixture.h"
-#include "fakes/tree_shape.h"
+#include "support/test_host_fixture.h"
+#include "support/traced_call_fault.h"
+#include "support/tree_shape.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +15,7 @@ namespace {
 using Calls = std::vector<std::string>;
 using Names = std::vector<std::string>;
 
-class MediaSetLoadTest : public CFakeHostTest {
+class MediaSetLoadTest : public CHostTest {
 protected:
     // Set A (3) and set B (5) below it.
     void AddExample()
@@ -25,12 +26,13 @@ protected:
 };
 
 const Calls kExampleLoad = {
-    "catalog MediaSets",
-    "sets Count", "sets Item(1)", "set:3 Index",
-    "sets Count", "sets Item(2)", "set:5 Index",
-    "sets Count",
-    "set:3 IsSkipped", "set:3 Index", "set:3 Parent",
-    "set:5 IsSkipped", "set:5 Index", "set:5 Parent", "set:3 Index", "set:3 Parent",
+    "catalog IHostCatalog::MediaSets",
+    "sets IHostMediaSets::Count", "sets IHostMediaSets::Item(1)", "set:3 IHostMediaSet::Index",
+    "sets IHostMediaSets::Count", "sets IHostMediaSets::Item(2)", "set:5 IHostMediaSet::Index",
+    "sets IHostMediaSets::Count",
+    "set:3 IHostMediaSet::IsSkipped", "set:3 IHostMediaSet::Index", "set:3 IHostMediaSet::Parent",
+    "set:5 IHostMediaSet::IsSkipped", "set:5 IHostMediaSet::Index", "set:5 IHostMediaSet::Parent",
+    "set:3 IHostMediaSet::Index", "set:3 IHostMediaSet::Parent",
 };
 
 TEST_F(MediaSetLoadTest, AsksTheHostInTheDocumentedOrder)
@@ -57,17 +59,17 @@ TEST_F(MediaSetLoadTest, EmptyCatalogReadsTheCountOnceAndBuildsNothing)
 {
     CMediaSetTree tree;
     EXPECT_EQ(LoadFromHost(m_host, tree), S_OK);
-    EXPECT_EQ(m_host.Calls(), (Calls{"catalog MediaSets", "sets Count"}));
+    EXPECT_EQ(m_host.Calls(), (Calls{"catalog IHostCatalog::MediaSets", "sets IHostMediaSets::Count"}));
     EXPECT_TRUE(tree.Roots().empty());
 }
 
 TEST_F(MediaSetLoadTest, NegativeCountMeansNoSets)
 {
     AddExample();
-    m_host.SetCountHook([](const std::string&, int) { return std::optional<LONG>(-1); });
+    m_host.SetCountHook([](CTestHost&, const std::string&, int) { return std::optional<LONG>(-1); });
     CMediaSetTree tree;
     EXPECT_EQ(LoadFromHost(m_host, tree), S_OK);
-    EXPECT_EQ(m_host.Calls(), (Calls{"catalog MediaSets", "sets Count"}));
+    EXPECT_EQ(m_host.Calls(), (Calls{"catalog IHostCatalog::MediaSets", "sets IHostMediaSets::Count"}));
 }
 
 TEST_F(MediaSetLoadTest, FollowsACountThatGrowsWhileTheListIsRead)
@@ -75,31 +77,31 @@ TEST_F(MediaSetLoadTest, FollowsACountThatGrowsWhileTheListIsRead)
     AddExample();
     m_host.AddSet(8, WideString(OLESTR("late")));
     m_host.SetHidden("8", true);
-    m_host.SetCountHook([&](const std::string&, int number) {
-        if (number == 2) m_host.SetHidden("8", false);
+    m_host.SetCountHook([](CTestHost& host, const std::string&, int number) {
+        if (number == 2) host.SetHidden("8", false);
         return std::optional<LONG>();
     });
     CMediaSetTree tree;
     EXPECT_EQ(LoadFromHost(m_host, tree), S_OK);
     EXPECT_EQ(TreeShape(tree), "3(5) 8");
-    const Calls& calls = m_host.Calls();
-    EXPECT_EQ(std::count(calls.begin(), calls.end(), "sets Count"), 4);
+    const Calls calls = m_host.Calls();
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "sets IHostMediaSets::Count"), 4);
 }
 
 TEST_F(MediaSetLoadTest, FollowsACountThatShrinksWhileTheListIsRead)
 {
     AddExample();
     m_host.AddSet(8, WideString(OLESTR("gone")));
-    m_host.SetCountHook([&](const std::string&, int number) {
-        if (number == 2) m_host.SetHidden("8", true);
+    m_host.SetCountHook([](CTestHost& host, const std::string&, int number) {
+        if (number == 2) host.SetHidden("8", true);
         return std::optional<LONG>();
     });
     CMediaSetTree tree;
     EXPECT_EQ(LoadFromHost(m_host, tree), S_OK);
     EXPECT_EQ(TreeShape(tree), "3(5)");
-    const Calls& calls = m_host.Calls();
-    EXPECT_EQ(std::count(calls.begin(), calls.end(), "sets Count"), 3);
-    EXPECT_EQ(std::count(calls.begin(), calls.end(), "sets Item(3)"), 0);
+    const Calls calls = m_host.Calls();
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "sets IHostMediaSets::Count"), 3);
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "sets IHostMediaSets::Item(3)"), 0);
 }
 
 TEST_F(MediaSetLoadTest, MapsAreOrderedBySignedIndex)
@@ -117,24 +119,30 @@ TEST_F(MediaSetLoadTest, MapsAreOrderedBySignedIndex)
     Calls skippedAsked;
     for (const std::string& call : m_host.Calls())
         if (call.find("IsSkipped") != std::string::npos) skippedAsked.push_back(call);
-    EXPECT_EQ(skippedAsked, (Calls{"set:-2147483648 IsSkipped", "set:-9 IsSkipped", "set:-2 IsSkipped",
-                                   "set:0 IsSkipped", "set:5 IsSkipped", "set:7 IsSkipped",
-                                   "set:2147483647 IsSkipped"}));
+    EXPECT_EQ(skippedAsked,
+              (Calls{"set:-2147483648 IHostMediaSet::IsSkipped", "set:-9 IHostMediaSet::IsSkipped",
+                     "set:-2 IHostMediaSet::IsSkipped", "set:0 IHostMediaSet::IsSkipped",
+                     "set:5 IHostMediaSet::IsSkipped", "set:7 IHostMediaSet::IsSkipped",
+                     "set:2147483647 IHostMediaSet::IsSkipped"}));
 }
 
 TEST_F(MediaSetLoadTest, SkippedSetsStartNoChainButBecomeNodesAsAncestors)
 {
-    m_host.AddSet(1, WideString(OLESTR("R"))).skipped = VARIANT_TRUE;
-    m_host.AddSet(4, WideString(OLESTR("A")), 1).skipped = VARIANT_TRUE;
+    m_host.AddSet(1, WideString(OLESTR("R"))).m_skipped = VARIANT_TRUE;
+    m_host.AddSet(4, WideString(OLESTR("A")), 1).m_skipped = VARIANT_TRUE;
     m_host.AddSet(2, WideString(OLESTR("B")), 4);
-    m_host.AddSet(6, WideString(OLESTR("alone"))).skipped = VARIANT_TRUE;
+    m_host.AddSet(6, WideString(OLESTR("alone"))).m_skipped = VARIANT_TRUE;
     CMediaSetTree tree;
     ASSERT_EQ(LoadFromHost(m_host, tree), S_OK);
     EXPECT_EQ(TreeShape(tree), "1(4(2))");
-    const Calls secondPass(m_host.Calls().begin() + 14, m_host.Calls().end());
-    EXPECT_EQ(secondPass, (Calls{"set:1 IsSkipped", "set:2 IsSkipped", "set:2 Index", "set:2 Parent", "set:4 Index",
-                                 "set:4 Parent", "set:1 Index", "set:1 Parent", "set:4 IsSkipped",
-                                 "set:6 IsSkipped"}));
+    const Calls calls = m_host.Calls();
+    ASSERT_GE(calls.size(), 14u);
+    const Calls secondPass(calls.begin() + 14, calls.end());
+    EXPECT_EQ(secondPass,
+              (Calls{"set:1 IHostMediaSet::IsSkipped", "set:2 IHostMediaSet::IsSkipped", "set:2 IHostMediaSet::Index",
+                     "set:2 IHostMediaSet::Parent", "set:4 IHostMediaSet::Index", "set:4 IHostMediaSet::Parent",
+                     "set:1 IHostMediaSet::Index", "set:1 IHostMediaSet::Parent", "set:4 IHostMediaSet::IsSkipped",
+                     "set:6 IHostMediaSet::IsSkipped"}));
     EXPECT_EQ(m_host.Ledger().References("set:6"), 0);
 }
 
@@ -142,7 +150,7 @@ class MediaSetSkippedValueTest : public MediaSetLoadTest, public ::testing::With
 
 TEST_P(MediaSetSkippedValueTest, AnyNonZeroValueSkips)
 {
-    m_host.AddSet(1).skipped = GetParam();
+    m_host.AddSet(1).m_skipped = GetParam();
     m_host.AddSet(2);
     CMediaSetTree tree;
     ASSERT_EQ(LoadFromHost(m_host, tree), S_OK);
@@ -171,25 +179,27 @@ TEST_F(MediaSetLoadTest, OfSeveralSetsWithOneIndexTheLastListedRemains)
     CMediaSetTree tree;
     ASSERT_EQ(LoadFromHost(m_host, tree), S_OK);
     ASSERT_EQ(TreeShape(tree), "3");
-    EXPECT_EQ(CFakeHost::Describe(tree.Roots().at(3)->MediaSet().Get())->Label(), "set:3c");
+    EXPECT_EQ(m_host.LedgerName(tree.Roots().at(3)->MediaSet().Get()), "set:3c#1");
     EXPECT_EQ(m_host.Ledger().References("set:3"), 0);
     EXPECT_EQ(m_host.Ledger().References("set:3b"), 0);
     // The earlier ones are given back during the first pass, as they are replaced.
-    const Names& zeroes = m_host.Ledger().ZeroOrder();
+    const Names zeroes = m_host.Ledger().ZeroOrder();
     ASSERT_GE(zeroes.size(), 2u);
     EXPECT_EQ(Names(zeroes.begin(), zeroes.begin() + 2), (Names{"set:3", "set:3b"}));
 }
 
 TEST_F(MediaSetLoadTest, NodesHoldTheObjectsOfTheListNotThoseOfTheParentLinks)
 {
-    m_host.SetFreshObjects(true);
     AddExample();
     CMediaSetTree tree;
     ASSERT_EQ(LoadFromHost(m_host, tree), S_OK);
     const CMediaSetNode& a = *tree.Roots().at(3);
     const CMediaSetNode& b = *a.Children().at(5);
-    EXPECT_EQ(CFakeHost::Describe(a.MediaSet().Get())->Origin(), "sets Item(1)");
-    EXPECT_EQ(CFakeHost::Describe(b.MediaSet().Get())->Origin(), "sets Item(2)");
+    // The host hands out a new object per call, numbered per set: the first
+    // of each came from the list (sets Item(1), Item(2)); B's Parent link
+    // gave A's second, which the load let go.
+    EXPECT_EQ(m_host.LedgerName(a.MediaSet().Get()), "set:3#1");
+    EXPECT_EQ(m_host.LedgerName(b.MediaSet().Get()), "set:5#1");
 }
 
 TEST_F(MediaSetLoadTest, ChainsAreNotSharedBetweenSets)
@@ -200,8 +210,8 @@ TEST_F(MediaSetLoadTest, ChainsAreNotSharedBetweenSets)
     CMediaSetTree tree;
     ASSERT_EQ(LoadFromHost(m_host, tree), S_OK);
     EXPECT_EQ(TreeShape(tree), "1(2 3)");
-    const Calls& calls = m_host.Calls();
-    EXPECT_EQ(std::count(calls.begin(), calls.end(), "set:1 Parent"), 3);
+    const Calls calls = m_host.Calls();
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "set:1 IHostMediaSet::Parent"), 3);
 }
 
 TEST_F(MediaSetLoadTest, LoadDestroysTheOldTreeBeforeAskingTheHost)
@@ -210,13 +220,13 @@ TEST_F(MediaSetLoadTest, LoadDestroysTheOldTreeBeforeAskingTheHost)
     CMediaSetTree tree;
     ASSERT_EQ(LoadFromHost(m_host, tree), S_OK);
     m_host.ClearCalls();
-    m_host.FailCall("MediaSets", E_FAIL);
+    m_host.FailCall("IHostCatalog::MediaSets", E_FAIL);
     EXPECT_EQ(LoadFromHost(m_host, tree), E_FAIL);
     EXPECT_TRUE(tree.Roots().empty()) << "the old tree is cleared even when the load then fails";
-    const Calls& timeline = m_host.Timeline();
-    ASSERT_GE(timeline.size(), 3u);
-    EXPECT_EQ(Calls(timeline.begin(), timeline.begin() + 3),
-              (Calls{"set:5 released", "set:3 released", "catalog MediaSets"}));
+    const Calls events = m_host.Events();
+    ASSERT_GE(events.size(), 3u);
+    EXPECT_EQ(Calls(events.begin(), events.begin() + 3),
+              (Calls{"set:5#1 released", "set:3#1 released", "catalog IHostCatalog::MediaSets"}));
 }
 
 // ---- failures ----
@@ -228,7 +238,7 @@ TEST_P(MediaSetLoadEveryCallTest, FailureAtAnyHostCallEndsTheLoadKeepingComplete
     const int failing = GetParam();
     const HRESULT failure = static_cast<HRESULT>(0x80010108u);
     AddExample();
-    m_host.FailCall("*", failure).Nth(failing);
+    FailTracedCall(m_host, kExampleLoad, static_cast<std::size_t>(failing), failure);
     {
         CMediaSetTree tree;
         EXPECT_EQ(LoadFromHost(m_host, tree), failure);
@@ -255,7 +265,7 @@ class MediaSetLoadNullTest : public MediaSetLoadTest, public ::testing::WithPara
 TEST_P(MediaSetLoadNullTest, NullResultOfAGetter)
 {
     AddExample();
-    m_host.NullResult(GetParam().operation).Every();
+    m_host.NullResult(GetParam().operation, 0);
     CMediaSetTree tree;
     EXPECT_EQ(LoadFromHost(m_host, tree), GetParam().expected);
     EXPECT_EQ(TreeShape(tree), GetParam().shape);
@@ -263,22 +273,22 @@ TEST_P(MediaSetLoadNullTest, NullResultOfAGetter)
 
 INSTANTIATE_TEST_SUITE_P(
     Getters, MediaSetLoadNullTest,
-    ::testing::Values(CNullCase{"MediaSets", "MediaSets", E_POINTER, ""},
-                      CNullCase{"Item", "Item", E_POINTER, ""},
+    ::testing::Values(CNullCase{"MediaSets", "IHostCatalog::MediaSets", E_POINTER, ""},
+                      CNullCase{"Item", "IHostMediaSets::Item", E_POINTER, ""},
                       // A set whose parent comes back empty is a top-level set.
-                      CNullCase{"Parent", "Parent", S_OK, "3 5"}),
+                      CNullCase{"Parent", "IHostMediaSet::Parent", S_OK, "3 5"}),
     [](const ::testing::TestParamInfo<CNullCase>& info) { return info.param.name; });
 
 TEST_F(MediaSetLoadTest, NullCatalogFailsWithPointerError)
 {
     CMediaSetTree tree;
     EXPECT_EQ(tree.Load(nullptr), E_POINTER);
-    EXPECT_TRUE(m_host.AllCalls().empty());
+    EXPECT_TRUE(m_host.Events().empty());
 }
 
 struct CCycleCase {
     const char* name;
-    std::function<void(CFakeHost&)> build;
+    std::function<void(CTestHost&)> build;
     const char* kept;
 };
 
@@ -295,15 +305,15 @@ TEST_P(MediaSetLoadCycleTest, ParentChainThatNeverEndsFailsTheLoad)
 
 INSTANTIATE_TEST_SUITE_P(
     Cycles, MediaSetLoadCycleTest,
-    ::testing::Values(CCycleCase{"OwnParent", [](CFakeHost& h) { h.AddSet(4, WideString(), 4); }, ""},
+    ::testing::Values(CCycleCase{"OwnParent", [](CTestHost& h) { h.AddSet(4, WideString(), 4); }, ""},
                       CCycleCase{"TwoSets",
-                                 [](CFakeHost& h) {
+                                 [](CTestHost& h) {
                                      h.AddSet(3, WideString(), 5);
                                      h.AddSet(5, WideString(), 3);
                                  },
                                  ""},
                       CCycleCase{"BehindAGoodSet",
-                                 [](CFakeHost& h) {
+                                 [](CTestHost& h) {
                                      h.AddSet(1);
                                      h.AddSet(2, WideString(), 1);
                                      h.AddSet(7, WideString(), 9);
@@ -312,7 +322,7 @@ INSTANTIATE_TEST_SUITE_P(
                                  },
                                  "1(2)"},
                       CCycleCase{"AboveTheStartingSet",
-                                 [](CFakeHost& h) {
+                                 [](CTestHost& h) {
                                      h.AddSet(2, WideString(), 3);
                                      h.AddSet(3, WideString(), 4);
                                      h.AddSet(4, WideString(), 3);
@@ -354,9 +364,9 @@ TEST_F(MediaSetLoadTest, DeepChainLoadsWithOneClimbAndIsDestroyedWithoutRecursio
             ++depth;
         }
         EXPECT_EQ(depth, kDepth);
-        m_host.Ledger().ClearZeroOrder();
+        m_host.Ledger().ClearEvents();
     }
-    const Names& zeroes = m_host.Ledger().ZeroOrder();
+    const Names zeroes = m_host.Ledger().ZeroOrder();
     ASSERT_EQ(zeroes.size(), static_cast<std::size_t>(kDepth));
     EXPECT_EQ(zeroes.front(), "set:10000");
     EXPECT_EQ(zeroes.back(), "set:1");

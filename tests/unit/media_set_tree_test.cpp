@@ -2,8 +2,8 @@
 // and destruction give every count back exactly once, children before their
 // parent and siblings in ascending index order, so the host sees its sets
 // released in post-order.
-#include "fakes/fake_host_fixture.h"
-#include "fakes/tree_shape.h"
+#include "support/test_host_fixture.h"
+#include "support/tree_shape.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,7 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-class MediaSetTreeTest : public CFakeHostTest {
+class MediaSetTreeTest : public CHostTest {
 protected:
     // Root R (1) with children 5 and 3; 3 has the child 9.
     void AddSmallHierarchy()
@@ -24,12 +24,9 @@ protected:
         m_host.AddSet(3, WideString(OLESTR("three")), 1);
     }
 
-    // Forgets what the load itself released, so only what follows counts.
-    void ForgetLoad()
-    {
-        m_host.ClearCalls();
-        m_host.Ledger().ClearZeroOrder();
-    }
+    // Forgets what the load itself released, so only what follows counts:
+    // clearing the calls clears the ledger's events and release order too.
+    void ForgetLoad() { m_host.ClearCalls(); }
 };
 
 TEST_F(MediaSetTreeTest, DestructionReleasesSetsInPostOrder)
@@ -83,7 +80,7 @@ TEST_F(MediaSetTreeTest, EmptyTreeClearsAndDiesWithoutTouchingTheHost)
         EXPECT_EQ(tree.Clear(), S_OK);
         EXPECT_TRUE(tree.Roots().empty());
     }
-    EXPECT_TRUE(m_host.AllCalls().empty());
+    EXPECT_TRUE(m_host.Events().empty());
     EXPECT_EQ(m_host.Ledger().InstanceCount(), 0u);
 }
 

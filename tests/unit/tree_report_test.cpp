@@ -2,10 +2,10 @@
 // per node, depth first and pre-order, siblings in signed index order. Every
 // value is read from the host when its line is written; a failed read ends
 // the whole listing without a partial line.
-#include "fakes/console_capture.h"
-#include "fakes/example_listing.h"
-#include "fakes/fake_host_fixture.h"
-#include "fakes/tree_shape.h"
+#include "support/console_capture.h"
+#include "support/example_listing.h"
+#include "support/test_host_fixture.h"
+#include "support/tree_shape.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +20,7 @@ struct CListing {
     std::string out;
 };
 
-class TreeReportTest : public CFakeHostTest {
+class TreeReportTest : public CHostTest {
 protected:
     CListing Print(const CMediaSetTree& tree)
     {
@@ -50,8 +50,10 @@ TEST_F(TreeReportTest, ExampleListingReadsEachValueAsItsLineIsWritten)
     const CListing listing = Print(tree);
     EXPECT_EQ(listing.hr, S_OK);
     EXPECT_EQ(listing.out, kExampleListing);
-    EXPECT_EQ(m_host.Calls(), (Calls{"set:3 Index", "set:3 Name", "set:3 Level", "set:5 Index", "set:5 Name",
-                                     "set:5 Level", "set:3 Index"}));
+    EXPECT_EQ(m_host.Calls(),
+              (Calls{"set:3 IHostMediaSet::Index", "set:3 IHostMediaSet::Name", "set:3 IHostMediaSet::Level",
+                     "set:5 IHostMediaSet::Index", "set:5 IHostMediaSet::Name", "set:5 IHostMediaSet::Level",
+                     "set:3 IHostMediaSet::Index"}));
 }
 
 TEST_F(TreeReportTest, PrintingChangesNothingSoItCanBeRepeated)
@@ -95,8 +97,8 @@ TEST_F(TreeReportTest, ParentNumberIsTheParentsIndexAsTheHostReportsItNow)
     m_host.AddSet(5, WideString(OLESTR("B")), 3);
     CMediaSetTree tree;
     ASSERT_EQ(LoadFromHost(m_host, tree), S_OK);
-    m_host.Set("3").index = -30;
-    m_host.Set("5").level = -7;
+    m_host.Set("3").m_index = -30;
+    m_host.Set("5").m_level = -7;
     const std::string out = Print(tree).out;
     EXPECT_NE(out.find("Media Set Index: -30\n"), std::string::npos);
     EXPECT_NE(out.find("Media Set Level: -7\n"), std::string::npos);
@@ -109,10 +111,10 @@ TEST_F(TreeReportTest, ParentLineFollowsTheTreeNotTheHostsParentLink)
     m_host.AddSet(5, WideString(OLESTR("B")), 3);
     CMediaSetTree tree;
     ASSERT_EQ(LoadFromHost(m_host, tree), S_OK);
-    m_host.Set("5").parent.clear();
-    m_host.Set("3").parent = "5";
+    m_host.SetParent("5", "");
+    m_host.SetParent("3", "5");
     EXPECT_EQ(Print(tree).out, kExampleListing);
-    const Calls& calls = m_host.Calls();
+    const Calls calls = m_host.Calls();
     EXPECT_EQ(std::count_if(calls.begin(), calls.end(),
                             [](const std::string& call) { return call.find("Parent") != std::string::npos; }),
               0);
@@ -120,7 +122,7 @@ TEST_F(TreeReportTest, ParentLineFollowsTheTreeNotTheHostsParentLink)
 
 struct CNameCase {
     const char* name;
-    FakeText text;
+    OptionalText text;
     const char* line;
 };
 
@@ -163,7 +165,7 @@ TEST_P(TreeReportReadFailureTest, FailedReadEndsTheListingWithoutAPartialLine)
     m_host.AddSet(9, WideString(OLESTR("C")));
     CMediaSetTree tree;
     ASSERT_EQ(LoadFromHost(m_host, tree), S_OK);
-    m_host.FailCall(GetParam().operation, failure).On(GetParam().label).Nth(GetParam().nth);
+    m_host.FailCall(GetParam().operation, failure, GetParam().nth, GetParam().label);
     const CListing listing = Print(tree);
     EXPECT_EQ(listing.hr, failure);
     EXPECT_EQ(listing.out, GetParam().out);
@@ -172,12 +174,12 @@ TEST_P(TreeReportReadFailureTest, FailedReadEndsTheListingWithoutAPartialLine)
 INSTANTIATE_TEST_SUITE_P(
     Reads, TreeReportReadFailureTest,
     ::testing::Values(
-        CReadFailure{"FirstIndex", "Index", "set:3", 1, "Media Set Root Entries: 2\n"},
-        CReadFailure{"Name", "Name", "set:3", 1, "Media Set Root Entries: 2\nMedia Set Index: 3\n"},
-        CReadFailure{"ChildLevel", "Level", "set:5", 1,
+        CReadFailure{"FirstIndex", "IHostMediaSet::Index", "set:3", 1, "Media Set Root Entries: 2\n"},
+        CReadFailure{"Name", "IHostMediaSet::Name", "set:3", 1, "Media Set Root Entries: 2\nMedia Set Index: 3\n"},
+        CReadFailure{"ChildLevel", "IHostMediaSet::Level", "set:5", 1,
                      "Media Set Root Entries: 2\nMedia Set Index: 3\nMedia Set Name: A\nMedia Set Level: 1\n"
                      "Media Set Parent: None\nMedia Set Children: 1\nMedia Set Index: 5\nMedia Set Name: B\n"},
-        CReadFailure{"ParentsIndex", "Index", "set:3", 2,
+        CReadFailure{"ParentsIndex", "IHostMediaSet::Index", "set:3", 2,
                      "Media Set Root Entries: 2\nMedia Set Index: 3\nMedia Set Name: A\nMedia Set Level: 1\n"
                      "Media Set Parent: None\nMedia Set Children: 1\nMedia Set Index: 5\nMedia Set Name: B\n"
                      "Media Set Level: 2\n"}),

@@ -7,7 +7,6 @@
 //
 //   type-library-slots-test.exe <file holding the type library>
 #include "host/host_interfaces.h"
-#include "host_operation_lists.h"
 
 #include <cstdio>
 #include <map>
@@ -62,23 +61,21 @@ private:
     std::wstring m_hit;
 };
 
+// Each probe overrides every slot of its interface's layout list: one that
+// missed a slot could not be instantiated, and one that named a slot the
+// interface lacks would not compile (override).
 #define QF_PROBE(name, params) \
     HRESULT STDMETHODCALLTYPE name params override { return Hit(L"" #name); }
+#define QF_PROBE_GAP(slot) QF_PROBE(Reserved##slot, ())
 #define QF_NAME(name, params) L"" #name,
-#define QF_DEFINE_PROBE(Interface, LIST)                                  \
-    class C##Interface##Probe final : public CSlotProbe<Interface> {     \
-    public:                                                               \
-        LIST(QF_PROBE)                                                    \
-        static std::vector<std::wstring> Operations() { return {LIST(QF_NAME)}; } \
-    }
-
-QF_DEFINE_PROBE(IHostApplication, QF_APPLICATION_OPERATIONS);
-QF_DEFINE_PROBE(IHostCatalog, QF_CATALOG_OPERATIONS);
-QF_DEFINE_PROBE(IHostMediaSets, QF_MEDIA_SETS_OPERATIONS);
-QF_DEFINE_PROBE(IHostMediaSet, QF_MEDIA_SET_OPERATIONS);
-QF_DEFINE_PROBE(IHostMediaItems, QF_MEDIA_ITEMS_OPERATIONS);
-QF_DEFINE_PROBE(IHostMediaItem, QF_MEDIA_ITEM_OPERATIONS);
-QF_DEFINE_PROBE(IHostAnnotations, QF_ANNOTATIONS_OPERATIONS);
+#define QF_GAP_NAME(slot) L"Reserved" #slot,
+#define QF_DEFINE_PROBE(I)                                                                     \
+    class C##I##Probe final : public CSlotProbe<I> {                                           \
+    public:                                                                                    \
+        QF_##I##_SLOTS(QF_PROBE, QF_PROBE_GAP)                                                 \
+        static std::vector<std::wstring> Operations() { return {QF_##I##_SLOTS(QF_NAME, QF_GAP_NAME)}; } \
+    };
+QF_HOST_INTERFACES(QF_DEFINE_PROBE)
 
 // The C++ name of a described function: properties carry get_/put_/putref_.
 std::wstring DeclaredName(ITypeInfo* info, const FUNCDESC& function)

@@ -1,4 +1,4 @@
-#include "fakes/console_capture.h"
+#include "support/console_capture.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -4,7 +4,7 @@
 // 4, with 5 and 7 below 3 and 9 below 7.
 #pragma once
 
-#include "fakes/fake_host.h"
+#include "support/test_host.h"
 #include "tree/media_set_tree.h"
 
 #include <string>
@@ -16,8 +16,8 @@ bool ParentLinksConsistent(const CMediaSetTree& tree);
 
 // Sets 1 to depth, each the parent of the next; all but the deepest are
 // skipped, so a load climbs the chain once.
-void AddDeepChain(CFakeHost& host, LONG depth);
+void AddDeepChain(CTestHost& host, LONG depth);
 
-// Loads the tree from the fake host's catalog, lent for the call as the
-// driver lends it.
-HRESULT LoadFromHost(CFakeHost& host, CMediaSetTree& tree);
+// Loads the tree from the host's catalog, lent for the call as the driver
+// lends it.
+HRESULT LoadFromHost(CTestHost& host, CMediaSetTree& tree);

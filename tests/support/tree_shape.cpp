@@ -1,4 +1,6 @@
-#include "fakes/tree_shape.h"
+#include "support/tree_shape.h"
+
+#include "host/counted_ref.h"
 
 namespace {
 
@@ -29,17 +31,17 @@ std::string TreeShape(const CMediaSetTree& tree) { return Shape(tree.Roots()); }
 
 bool ParentLinksConsistent(const CMediaSetTree& tree) { return Consistent(tree.Roots(), nullptr); }
 
-void AddDeepChain(CFakeHost& host, LONG depth)
+void AddDeepChain(CTestHost& host, LONG depth)
 {
     for (LONG index = 1; index <= depth; ++index) {
-        CFakeSetData& set = index == 1 ? host.AddSet(index) : host.AddSet(index, WideString(), index - 1);
-        set.skipped = index == depth ? VARIANT_FALSE : VARIANT_TRUE;
+        CMediaSetRecord& set = index == 1 ? host.AddSet(index) : host.AddSet(index, WideString(), index - 1);
+        set.m_skipped = index == depth ? VARIANT_FALSE : VARIANT_TRUE;
     }
 }
 
-HRESULT LoadFromHost(CFakeHost& host, CMediaSetTree& tree)
+HRESULT LoadFromHost(CTestHost& host, CMediaSetTree& tree)
 {
     CCountedRef<IHostCatalog> catalog;
-    catalog.Attach(host.ObtainCatalog());
+    *catalog.Put() = host.ObtainCatalog();
     return tree.Load(catalog.Get());
 }

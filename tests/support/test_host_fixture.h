@@ -1,20 +1,20 @@
-// The fixture of every test that talks to the fake host: COM is initialised
-// on the test's thread, and when the test body has ended (and with it every
-// object the test made) the reference ledger must balance.
+// The fixture of every test that talks to the host: COM is initialised on
+// the test's thread, and when the test body has ended (and with it every
+// object the test made) the host's reference ledger must balance.
 #pragma once
 
-#include "fakes/fake_host.h"
+#include "support/test_host.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
 
-class CFakeHostTest : public ::testing::Test {
+class CHostTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))); }
 
-    // Publishes the fake host as the host's class until the test ends.
-    void RegisterHost() { m_registration = std::make_unique<CFakeHostRegistration>(m_host); }
+    // Publishes the host as the host's class until the test ends.
+    void RegisterHost() { m_registration = std::make_unique<CTestHostRegistration>(m_host); }
 
     void TearDown() override
     {
@@ -26,6 +26,6 @@ protected:
         EXPECT_EQ(m_host.Ledger().Problems(), "") << "the reference ledger does not balance";
     }
 
-    CFakeHost m_host;
-    std::unique_ptr<CFakeHostRegistration> m_registration;
+    CTestHost m_host;
+    std::unique_ptr<CTestHostRegistration> m_registration;
 };
