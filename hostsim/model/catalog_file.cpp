@@ -30,6 +30,18 @@ std::string WithoutExceptionTag(const std::string& message)
     return (!message.empty() && message[0] == '[' && end != std::string::npos) ? message.substr(end + 2) : message;
 }
 
+// Hands the serializer's output to the sink as it comes, the library's own
+// serializer being what makes the text byte for byte the one dump(2) gives.
+class CSinkAdapter : public nlohmann::detail::output_adapter_protocol<char> {
+public:
+    explicit CSinkAdapter(CFileSink& sink) noexcept : m_sink(sink) {}
+    void write_character(char c) override { m_sink.Put(c); }
+    void write_characters(const char* text, std::size_t length) override { m_sink.Write(text, length); }
+
+private:
+    CFileSink& m_sink;
+};
+
 }  // namespace
 
 CCatalogFile::CCatalogFile(std::filesystem::path path, JsonDocument&& document, CCatalogContent&& content)
@@ -87,15 +99,20 @@ bool CCatalogFile::Save(std::string& problem)
         m_changed = false;
         return true;
     }
-    std::string text;
     try {
-        text = m_document.dump(2);
-        text += '\n';
+        const auto write = [this](CFileSink& sink) { WriteCatalogText(m_document, sink); };
+        if (!ReplaceFileAtomically(m_path, write, problem)) return false;
     } catch (const nlohmann::json::type_error& error) {
         problem = "cannot write the catalog as JSON: " + WithoutExceptionTag(error.what());
         return false;
     }
-    if (!ReplaceFileAtomically(m_path, text, problem)) return false;
     m_changed = false;
     return true;
+}
+
+void WriteCatalogText(const JsonDocument& document, CFileSink& sink)
+{
+    nlohmann::detail::serializer<JsonDocument> serializer(std::make_shared<CSinkAdapter>(sink), ' ');
+    serializer.dump(document, true, false, 2);
+    sink.Put('\n');
 }

@@ -35,7 +35,8 @@ public:
     // refused rather than stored altered. Throws std::bad_alloc.
     KeywordChange SetKeywords(std::size_t item, const WideString& keywords);
 
-    // Writes the changed catalog back atomically; clears the change mark on
+    // Writes the changed catalog back atomically, streaming the text into the
+    // temporary file rather than holding it whole; clears the change mark on
     // success. Throws std::bad_alloc.
     bool Save(std::string& problem);
 
@@ -48,3 +49,10 @@ private:
     CCatalogContent m_content;
     bool m_changed = false;
 };
+
+class CFileSink;
+
+// The text a save writes: the document with two-space indentation and a final
+// newline. Throws nlohmann::json::type_error for a string that is not UTF-8,
+// after some of the text may have gone to the sink.
+void WriteCatalogText(const JsonDocument& document, CFileSink& sink);

@@ -113,7 +113,87 @@ HRESULT ReadWholeFile(const std::filesystem::path& path, std::string& contents, 
     return S_OK;
 }
 
-bool ReplaceFileAtomically(const std::filesystem::path& path, const std::string& contents, std::string& problem)
+void CFileSink::WriteBeyondBuffer(const char* data, std::size_t size) noexcept
+{
+    Drain();
+    // A text longer than the buffer (a long keyword list) goes out as it is.
+    if (size >= sizeof m_buffer) {
+        WriteThrough(data, size);
+        return;
+    }
+    std::memcpy(m_buffer, data, size);
+    m_used = size;
+}
+
+bool CFileSink::Finish() noexcept
+{
+    Drain();
+    return !m_failed;
+}
+
+void CFileSink::Drain() noexcept
+{
+    WriteThrough(m_buffer, m_used);
+    m_used = 0;
+}
+
+void CFileSink::WriteThrough(const char* data, std::size_t size) noexcept
+{
+    if (m_failed || size == 0) return;
+    errno = 0;
+    if (std::fwrite(data, 1, size, m_file) == size) return;
+    m_failed = true;
+    m_error = errno != 0 ? errno : EIO;
+}
+
+namespace {
+
+// The temporary file of one save, removed again unless it has been renamed
+// over the catalog, however the save ends (a failed write, or an exception
+// from whoever fills it).
+class CTemporaryFile {
+public:
+    explicit CTemporaryFile(std::filesystem::path path) noexcept : m_path(std::move(path)) {}
+    CTemporaryFile(const CTemporaryFile&) = delete;
+    CTemporaryFile& operator=(const CTemporaryFile&) = delete;
+    ~CTemporaryFile()
+    {
+        Close();
+        if (!m_renamed) {
+            std::error_code error;
+            std::filesystem::remove(m_path, error);
+        }
+    }
+
+    bool Open() noexcept
+    {
+        m_file = OpenFile(m_path, "wb");
+        // The sink buffers already; stdio's own buffer would only copy every byte once more.
+        if (m_file) std::setvbuf(m_file, nullptr, _IONBF, 0);
+        return m_file != nullptr;
+    }
+    bool Close() noexcept
+    {
+        if (!m_file) return true;
+        const bool closed = std::fclose(m_file) == 0;
+        m_file = nullptr;
+        return closed;
+    }
+    void Renamed() noexcept { m_renamed = true; }
+
+    const std::filesystem::path& Path() const noexcept { return m_path; }
+    std::FILE* File() const noexcept { return m_file; }
+
+private:
+    std::filesystem::path m_path;
+    std::FILE* m_file = nullptr;
+    bool m_renamed = false;
+};
+
+}  // namespace
+
+bool ReplaceFileAtomically(const std::filesystem::path& path, const std::function<void(CFileSink&)>& write,
+                           std::string& problem)
 {
     std::error_code error;
     // Saving through a symbolic link replaces the file it points to, not the link.
@@ -124,32 +204,34 @@ bool ReplaceFileAtomically(const std::filesystem::path& path, const std::string&
     }
 
     static std::atomic<unsigned> s_saveCount{0};
-    std::filesystem::path temporary = target;
-    temporary += ".saving-" + std::to_string(ProcessId()) + "-" + std::to_string(++s_saveCount);
+    std::filesystem::path name = target;
+    name += ".saving-" + std::to_string(ProcessId()) + "-" + std::to_string(++s_saveCount);
+    CTemporaryFile temporary(std::move(name));
 
-    std::FILE* file = OpenFile(temporary, "wb");
-    if (!file) {
-        problem = "cannot create " + PathToUtf8(temporary) + ": " + std::strerror(errno);
+    if (!temporary.Open()) {
+        problem = "cannot create " + PathToUtf8(temporary.Path()) + ": " + std::strerror(errno);
         return false;
     }
-    const bool written = std::fwrite(contents.data(), 1, contents.size(), file) == contents.size();
-    const bool flushed = written && FlushToDisk(file);
-    const bool closed = std::fclose(file) == 0;
+    CFileSink sink(temporary.File());
+    write(sink);
+    const bool written = sink.Finish();
+    const int writeError = sink.Error();
+    const bool flushed = written && FlushToDisk(temporary.File());
+    const int flushError = errno;
+    const bool closed = temporary.Close();
     if (!written || !flushed || !closed) {
-        problem = "cannot write " + PathToUtf8(temporary);
-        std::filesystem::remove(temporary, error);
+        problem = "cannot write " + PathToUtf8(temporary.Path()) + ": " +
+                  std::strerror(!written ? writeError : !flushed ? flushError : errno);
         return false;
     }
 
     // Keep the catalog's permissions: a private catalog must not become readable by all.
     const std::filesystem::file_status original = std::filesystem::status(target, error);
     if (!error && std::filesystem::exists(original))
-        std::filesystem::permissions(temporary, original.permissions(), error);
+        std::filesystem::permissions(temporary.Path(), original.permissions(), error);
 
-    if (!RenameOver(temporary, target, problem)) {
-        std::filesystem::remove(temporary, error);
-        return false;
-    }
+    if (!RenameOver(temporary.Path(), target, problem)) return false;
+    temporary.Renamed();
     return true;
 }
 

@@ -7,6 +7,8 @@
 #include "model/set_hierarchy.h"
 #include "platform/utf8.h"
 
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace {
@@ -363,5 +365,180 @@ TEST(CatalogFileTest, AFailedSaveKeepsTheChangeForALaterTry)
     EXPECT_NE(problem.find("cannot create"), std::string::npos) << problem;
     EXPECT_TRUE(catalog->IsChanged());
 }
+
+// A catalog whose saved text spans many of the save's buffers, with keyword
+// lists of every short length and one longer than a buffer, so that the
+// serializer's writes meet the buffer's end at many offsets.
+std::string LargeCatalog(std::size_t items, std::size_t longList)
+{
+    std::string text = R"({"catalog": {"name": "Gro\u00DFe \"Sammlung\"\t\u001f", "index": -7},
+  "numbers": [0, -1, 18446744073709551615, 0.1, 1e300, -2.5e-8, {}, []],
+  "items": [)";
+    for (std::size_t i = 1; i <= items; ++i) {
+        const std::string keywords = i == items / 2 ? std::string(longList, 'k') : std::string(i % 97, 'a' + i % 26);
+        text += (i > 1 ? "," : "") + std::string("\n    {\"id\": ") + std::to_string(i) + ", \"keywords\": \"" +
+                keywords + (i % 5 == 0 ? "\\u0000\\u00e9\\ud83d\\ude00" : "") + "\"}";
+    }
+    return text + "],\n  \"sets\": [{\"index\": 1, \"items\": [1, 2]}]}";
+}
+
+struct CSavedTextCase {
+    const char* name;
+    std::string text;
+    std::size_t changedItem;
+};
+
+class CatalogFileSavedTextTest : public ::testing::TestWithParam<CSavedTextCase> {};
+
+// The end-to-end scenarios compare whole catalog files, so the saved text
+// must stay the library's own two-space layout with a final newline, byte for
+// byte, however the text falls across the writes.
+TEST_P(CatalogFileSavedTextTest, IsTheDocumentWithTwoSpaceIndentation)
+{
+    CTestFolder folder;
+    const std::filesystem::path file = folder.Write("c.json", GetParam().text);
+    const auto catalog = OpenOrFail(file);
+    ASSERT_EQ(catalog->SetKeywords(GetParam().changedItem, OLESTR("{Root}{\u00C9t\u00E9}")), KeywordChange::Changed);
+    std::string problem;
+    ASSERT_TRUE(catalog->Save(problem)) << problem;
+
+    nlohmann::ordered_json expected = nlohmann::ordered_json::parse(GetParam().text);
+    expected["items"][GetParam().changedItem]["keywords"] = "{Root}{\xC3\x89t\xC3\xA9}";
+    const std::string saved = ReadFileText(file);
+    ASSERT_EQ(saved.size(), expected.dump(2).size() + 1);
+    EXPECT_TRUE(saved == expected.dump(2) + "\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Catalogs, CatalogFileSavedTextTest,
+    ::testing::Values(CSavedTextCase{"small", kRoundTripCatalog, 2},
+                      CSavedTextCase{"many_buffers", LargeCatalog(6000, 70000), 0}),
+    [](const ::testing::TestParamInfo<CSavedTextCase>& info) { return std::string(info.param.name); });
+
+// Writes of every size against the sink's buffer of 64 KiB: whatever fills
+// it, leaves it one short, or passes it by goes out once and in order.
+TEST(ReplaceFileTest, TheSinkPassesOnEveryByteInOrder)
+{
+    CTestFolder folder;
+    const std::filesystem::path file = folder.Write("c.json", "old");
+    const std::vector<std::size_t> sizes = {1, 65534, 1, 0, 65536, 3, 65535, 2, 200000, 65536, 65537, 7};
+    std::string expected;
+    for (std::size_t i = 0; i < sizes.size(); ++i) expected += std::string(sizes[i], static_cast<char>('a' + i));
+    std::string problem;
+    const bool saved = ReplaceFileAtomically(
+        file,
+        [&](CFileSink& sink) {
+            std::size_t at = 0;
+            for (const std::size_t size : sizes) {
+                if (size == 1)
+                    sink.Put(expected[at]);
+                else
+                    sink.Write(expected.data() + at, size);
+                at += size;
+            }
+        },
+        problem);
+    ASSERT_TRUE(saved) << problem;
+    const std::string written = ReadFileText(file);
+    ASSERT_EQ(written.size(), expected.size());
+    EXPECT_TRUE(written == expected);
+}
+
+// Lowers the largest file this process may write, as a full disk would stop
+// a save halfway; the writes past it then fail with EFBIG instead of raising
+// SIGXFSZ.
+class CFileSizeLimit {
+public:
+    explicit CFileSizeLimit(rlim_t bytes)
+    {
+        m_signal = std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        rlimit lowered = m_saved;
+        lowered.rlim_cur = bytes;
+        m_set = setrlimit(RLIMIT_FSIZE, &lowered) == 0;
+    }
+    ~CFileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_saved);
+        std::signal(SIGXFSZ, m_signal);
+    }
+    CFileSizeLimit(const CFileSizeLimit&) = delete;
+    CFileSizeLimit& operator=(const CFileSizeLimit&) = delete;
+    bool IsSet() const { return m_set; }
+
+private:
+    rlimit m_saved{};
+    void (*m_signal)(int) = SIG_DFL;
+    bool m_set = false;
+};
+
+TEST(CatalogFileTest, AWriteThatFailsHalfwayLeavesTheCatalogAsItWas)
+{
+    CTestFolder folder;
+    const std::string original = LargeCatalog(6000, 10);
+    const std::filesystem::path file = folder.Write("c.json", original);
+    const auto catalog = OpenOrFail(file);
+    catalog->SetKeywords(1, OLESTR("new"));
+    std::string problem;
+    {
+        const CFileSizeLimit limit(100000);  // more than one buffer, less than the catalog
+        ASSERT_TRUE(limit.IsSet());
+        EXPECT_FALSE(catalog->Save(problem));
+    }
+    EXPECT_NE(problem.find("cannot write"), std::string::npos) << problem;
+    EXPECT_NE(problem.find(std::strerror(EFBIG)), std::string::npos) << problem;
+    EXPECT_TRUE(ReadFileText(file) == original) << "the catalog is byte for byte as it was";
+    EXPECT_EQ(folder.Names(), (std::vector<std::string>{"c.json"})) << "the half-written file is gone";
+    EXPECT_TRUE(catalog->IsChanged());
+
+    ASSERT_TRUE(catalog->Save(problem)) << problem;
+    EXPECT_EQ(OpenOrFail(file)->Content().m_items[1].m_keywords, WideString(OLESTR("new")));
+}
+
+// Whatever stops the text halfway, after some of it has reached the
+// temporary file, is passed on with the catalog as it was.
+struct CStoppedWriterCase {
+    const char* name;
+    void (*write)(CFileSink& sink);
+    const char* what;  // a part of the message of what it throws
+};
+
+class ReplaceFileStoppedWriterTest : public ::testing::TestWithParam<CStoppedWriterCase> {};
+
+TEST_P(ReplaceFileStoppedWriterTest, LeavesTheOriginalAndNoTemporaryFile)
+{
+    CTestFolder folder;
+    const std::filesystem::path file = folder.Write("c.json", kRoundTripCatalog);
+    std::string problem;
+    std::string thrown;
+    try {
+        ReplaceFileAtomically(file, GetParam().write, problem);
+    } catch (const std::exception& error) {
+        thrown = error.what();
+    }
+    EXPECT_NE(thrown.find(GetParam().what), std::string::npos) << thrown;
+    EXPECT_TRUE(ReadFileText(file) == kRoundTripCatalog);
+    EXPECT_EQ(folder.Names(), (std::vector<std::string>{"c.json"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Writers, ReplaceFileStoppedWriterTest,
+    ::testing::Values(
+        CStoppedWriterCase{"a_string_that_is_not_utf8",
+                           [](CFileSink& sink) {
+                               JsonDocument document = JsonDocument::array();
+                               document.push_back(std::string(200000, 'x'));
+                               document.push_back(std::string("caf\xE9"));
+                               WriteCatalogText(document, sink);
+                           },
+                           "type_error.316"},
+        CStoppedWriterCase{"memory_running_out",
+                           [](CFileSink& sink) {
+                               const std::string text(200000, ' ');
+                               sink.Write(text.data(), text.size());
+                               throw std::bad_alloc();
+                           },
+                           "bad_alloc"}),
+    [](const ::testing::TestParamInfo<CStoppedWriterCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
