@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
+#include <mutex>
 #include <string>
 
 namespace {
@@ -116,7 +117,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         CHostState host(std::nullopt);
         console.Begin();
         hr = host.ActivateCatalog(file);
-        active = host.HasActiveCatalog();
+        {
+            const std::lock_guard<std::mutex> lock(host.Mutex());
+            active = host.CatalogLocked() != nullptr;
+        }
         console.End();
     }
     const std::string err = console.Err();
