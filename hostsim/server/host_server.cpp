@@ -35,7 +35,10 @@ public:
     CClassRegistration& operator=(const CClassRegistration&) = delete;
     virtual ~CClassRegistration() { Revoke(); }
 
-    HRESULT Register(std::shared_ptr<CHostState> state, CHostClassFactory::CPrepare prepare)
+    // The class object is held marshalled by keepAlive before any client
+    // can reach it; keepAlive must outlive this registration.
+    HRESULT Register(std::shared_ptr<CHostState> state, CHostClassFactory::CPrepare prepare,
+                     CInterfaceKeepAlive& keepAlive)
     {
         CHostClassFactory* factory = nullptr;
         try {
@@ -43,6 +46,8 @@ public:
         } catch (const std::bad_alloc&) {
             return E_OUTOFMEMORY;
         }
+        const HRESULT held = keepAlive.HoldClassObject(factory);
+        if (FAILED(held)) ReportHostFailure(L"cannot keep the class object's interfaces registered", held);
         const HRESULT hr =
             CoRegisterClassObject(CLSID_LumoraApplication, factory, CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE, &m_cookie);
         factory->Release();
@@ -126,7 +131,8 @@ HRESULT ServeCatalogUntilStopped(const std::filesystem::path& catalog)
     const WideString ready = L"lumora-host: ready, catalog " + PathToWide(active);
     {
         CClassRegistration registration;
-        hr = registration.Register(state, [active](CHostState& host) { return host.ActivateCatalog(active); });
+        hr = registration.Register(
+            state, [active](CHostState& host) { return host.ActivateCatalog(active); }, keepAlive);
         if (FAILED(hr)) {
             ReportHostFailure(L"cannot register the application class", hr);
             state->Shutdown();
@@ -158,7 +164,7 @@ HRESULT ServeComClientsUntilReleased()
     state->SetLastReleaseHandler([released] { SetEvent(released); });
     {
         CClassRegistration registration;
-        hr = registration.Register(state, nullptr);
+        hr = registration.Register(state, nullptr, keepAlive);
         if (FAILED(hr)) {
             ReportHostFailure(L"cannot register the application class", hr);
         } else {

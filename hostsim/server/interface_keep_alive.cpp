@@ -6,6 +6,28 @@
 #include <new>
 #include <optional>
 
+HRESULT CInterfaceKeepAlive::Marshal(REFIID iid, IUnknown* object)
+{
+    IStream* stream = nullptr;
+    HRESULT hr = CreateStreamOnHGlobal(nullptr, TRUE, &stream);
+    if (FAILED(hr)) return hr;
+    hr = CoMarshalInterface(stream, iid, object, MSHCTX_LOCAL, nullptr, MSHLFLAGS_TABLESTRONG);
+    if (FAILED(hr)) {
+        stream->Release();
+        return hr;
+    }
+    try {
+        m_marshals.push_back(stream);
+    } catch (const std::bad_alloc&) {
+        const LARGE_INTEGER start = {};
+        stream->Seek(start, STREAM_SEEK_SET, nullptr);
+        CoReleaseMarshalData(stream);
+        stream->Release();
+        return E_OUTOFMEMORY;
+    }
+    return S_OK;
+}
+
 template <class Interface, class Object, class... Position>
 HRESULT CInterfaceKeepAlive::HoldOne(REFIID iid, Position... position)
 {
@@ -14,17 +36,7 @@ HRESULT CInterfaceKeepAlive::HoldOne(REFIID iid, Position... position)
         std::lock_guard<std::mutex> lock(m_state->Mutex());
         object = new Object(m_state, position...);
     }
-    IStream* stream = nullptr;
-    HRESULT hr = CreateStreamOnHGlobal(nullptr, TRUE, &stream);
-    if (SUCCEEDED(hr)) {
-        hr = CoMarshalInterface(stream, iid, static_cast<Interface*>(object),
-                                MSHCTX_LOCAL, nullptr, MSHLFLAGS_TABLESTRONG);
-        if (SUCCEEDED(hr)) {
-            m_marshals.push_back(stream);
-        } else {
-            stream->Release();
-        }
-    }
+    const HRESULT hr = Marshal(iid, static_cast<Interface*>(object));
     // The marshal holds the object from here on.
     object->Release();
     return hr;
@@ -34,7 +46,7 @@ HRESULT CInterfaceKeepAlive::Hold() noexcept
 {
     try {
         m_state = std::make_shared<CHostState>(std::nullopt);
-        m_marshals.reserve(9);
+        m_marshals.reserve(11);
         const HRESULT steps[] = {
             HoldOne<IHostApplication, CHostApplicationObject>(IID_IHostApplication),
             HoldOne<IHostCatalog, CHostCatalogObject>(IID_IHostCatalog),
@@ -54,6 +66,12 @@ HRESULT CInterfaceKeepAlive::Hold() noexcept
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }
+}
+
+HRESULT CInterfaceKeepAlive::HoldClassObject(IClassFactory* classObject) noexcept
+{
+    const HRESULT hr = Marshal(IID_IClassFactory, classObject);
+    return FAILED(hr) ? hr : Marshal(IID_IUnknown, classObject);
 }
 
 void CInterfaceKeepAlive::Release() noexcept

@@ -10,6 +10,13 @@
 // drops to zero while clients come and go. The objects it marshals belong to a host state of
 // their own: they are no client's references, never hold up a save or the
 // end of a host that COM started, and no client can reach them.
+//
+// Activation meets the same deadlock: every client's CoCreateInstance has
+// the class object marshalled afresh as IClassFactory and IUnknown, calls
+// CreateInstance, and drops it at once, which withdrew both registrations
+// in the RemRelease right after the call, once a run. So the class object
+// itself is held marshalled under both for as long as it is registered: its
+// stub, and every interface stub activations add to it, then live as long.
 #pragma once
 
 #include "model/host_state.h"
@@ -27,6 +34,8 @@ public:
     // Marshals one object of every interface clients reach. Needs COM initialised and
     // the type library registered (its marshaler makes the stubs).
     HRESULT Hold() noexcept;
+    // Marshals the registered class object as IClassFactory and IUnknown.
+    HRESULT HoldClassObject(IClassFactory* classObject) noexcept;
     // Gives the marshals back; the interfaces stay registered for as long as
     // clients still hold objects of them.
     void Release() noexcept;
@@ -34,6 +43,7 @@ public:
 private:
     template <class Interface, class Object, class... Position>
     HRESULT HoldOne(REFIID iid, Position... position);
+    HRESULT Marshal(REFIID iid, IUnknown* object);
 
     std::shared_ptr<CHostState> m_state;
     std::vector<IStream*> m_marshals;

@@ -21,8 +21,15 @@ add_test(NAME wine.console COMMAND ${QUILLFEN_PYTHON} ${harness}/console-wine ${
 # Repeated runs that release many item and annotations objects, each hang a
 # failure: about two minutes (QUILLFEN_SOAK_SECONDS sets the budget).
 add_test(NAME wine.soak COMMAND ${QUILLFEN_PYTHON} ${harness}/soak-wine ${PROJECT_BINARY_DIR})
+# Runs of every kind with Wine's RPC trace on the host: none may withdraw an
+# interface's registration, which is where Wine deadlocks (see
+# hostsim/server/interface_keep_alive.h).
+add_test(NAME wine.registrations_held
+  COMMAND ${QUILLFEN_PYTHON} ${harness}/soak-wine ${PROJECT_BINARY_DIR} --runs 10 --seed 1
+          --watch-registrations)
 
 set_tests_properties(wine.windows_build PROPERTIES TIMEOUT 900 LABELS wine RESOURCE_LOCK wine)
 set_tests_properties(wine.host_call_sweep PROPERTIES TIMEOUT 900 LABELS "wine;sweep" RESOURCE_LOCK wine)
 set_tests_properties(wine.release_package wine.console PROPERTIES TIMEOUT 300 LABELS wine RESOURCE_LOCK wine)
 set_tests_properties(wine.soak PROPERTIES TIMEOUT 300 LABELS soak RESOURCE_LOCK wine)
+set_tests_properties(wine.registrations_held PROPERTIES TIMEOUT 300 LABELS wine RESOURCE_LOCK wine)
