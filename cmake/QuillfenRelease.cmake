@@ -25,7 +25,8 @@ endfunction()
 # A macro: CPack reads its settings from the scope it is included in.
 macro(quillfen_windows_package)
   install(TARGETS quillfen lumora_host RUNTIME DESTINATION .)
-  install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION .)
+  install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE ${PROJECT_SOURCE_DIR}/CHANGELOG.md
+          DESTINATION .)
   install(FILES ${PROJECT_SOURCE_DIR}/examples/photos.json DESTINATION examples)
 
   set(CPACK_GENERATOR ZIP)
@@ -39,5 +40,7 @@ macro(quillfen_windows_package)
   # Unzipping gives one folder named like the ZIP, not files strewn about.
   set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
   set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR})
+  # Quillfen-<version>-win64.zip.sha256 beside the ZIP, in sha256sum's format.
+  set(CPACK_PACKAGE_CHECKSUM SHA256)
   include(CPack)
 endmacro()
