@@ -25,7 +25,8 @@ endfunction()
 # A macro: CPack reads its settings from the scope it is included in.
 macro(quillfen_windows_package)
   install(TARGETS quillfen lumora_host RUNTIME DESTINATION .)
-  install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION .)
+  install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE ${PROJECT_SOURCE_DIR}/CHANGELOG.md
+          DESTINATION .)
   install(FILES ${PROJECT_SOURCE_DIR}/examples/photos.json DESTINATION examples)
 
   set(CPACK_GENERATOR ZIP)
@@ -39,5 +40,14 @@ macro(quillfen_windows_package)
   # Unzipping gives one folder named like the ZIP, not files strewn about.
   set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
   set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR})
+  # The same files give the same ZIP: once CPack has written it, the ZIP is
+  # rewritten with its entries in name order, stamped with the commit's time,
+  # without owners (cmake/QuillfenPackageFinish.cmake). Then CPack writes
+  # Quillfen-<version>-win64.zip.sha256 beside it, in sha256sum's format.
+  find_program(QUILLFEN_PYTHON python3 NO_CMAKE_FIND_ROOT_PATH REQUIRED)
+  set(CPACK_QUILLFEN_SOURCE_DIR ${PROJECT_SOURCE_DIR})
+  set(CPACK_QUILLFEN_PYTHON ${QUILLFEN_PYTHON})
+  set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/QuillfenPackageFinish.cmake)
+  set(CPACK_PACKAGE_CHECKSUM SHA256)
   include(CPack)
 endmacro()
