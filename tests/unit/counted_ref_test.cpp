@@ -153,6 +153,9 @@ TEST_F(CountedRefTest, CallingThroughAnEmptyReferenceRaisesPointerError)
         EXPECT_EQ(error.Error(), E_POINTER);
     }
     EXPECT_EQ(m_events, Events{});
+    ref.Assign(&m_a);  // through a held reference the call reaches its object
+    void* none = nullptr;
+    EXPECT_EQ(ref->QueryInterface(IID_IUnknown, &none), E_NOINTERFACE);
 }
 
 }  // namespace

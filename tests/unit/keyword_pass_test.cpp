@@ -363,6 +363,9 @@ TEST_F(KeywordPassTest, NodePassComposesFromTheParentTextItIsGiven)
     const CMediaSetNode& trips = *m_tree.Roots().at(1)->Children().at(2);
     EXPECT_EQ(trips.AddKeywords(W(OLESTR("{Root}{Elsewhere}"))), S_OK);
     EXPECT_EQ(m_host.Item("b").m_keywords, W(OLESTR("{Root}{Elsewhere}{Trips}")));
+    // The item pass alone adds the keyword it is given as it is.
+    EXPECT_EQ(trips.AddKeywordToMediaItems(W(OLESTR("{Root}{Given}"))), S_OK);
+    EXPECT_EQ(m_host.Item("b").m_keywords, W(OLESTR("{Root}{Elsewhere}{Trips};{Root}{Given}")));
 }
 
 TEST_F(KeywordPassTest, DeepHierarchyGetsItsKeywordsWithoutExhaustingTheStack)

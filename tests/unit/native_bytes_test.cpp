@@ -31,7 +31,9 @@ INSTANTIATE_TEST_SUITE_P(
                       // The UTF-8 form of a surrogate is not UTF-8: each byte is kept.
                       CBytesCase{"EncodedSurrogate", "\xED\xB3\xA9",
                                  WideString{char16_t(0xDCED), char16_t(0xDCB3), char16_t(0xDCA9)}},
-                      CBytesCase{"Overlong", "\xC0\xAF", WideString{char16_t(0xDCC0), char16_t(0xDCAF)}}),
+                      CBytesCase{"Overlong", "\xC0\xAF", WideString{char16_t(0xDCC0), char16_t(0xDCAF)}},
+                      CBytesCase{"BeyondUnicode", "\xF4\x90\x80\x80",
+                                 WideString{char16_t(0xDCF4), char16_t(0xDC90), char16_t(0xDC80), char16_t(0xDC80)}}),
     [](const ::testing::TestParamInfo<CBytesCase>& info) { return info.param.name; });
 
 TEST(NativeBytesTest, EveryByteStringOfTwoBytesHasItsOwnText)

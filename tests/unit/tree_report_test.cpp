@@ -22,11 +22,13 @@ struct CListing {
 
 class TreeReportTest : public CHostTest {
 protected:
-    CListing Print(const CMediaSetTree& tree)
+    // Lists a whole tree, or one node's subtree.
+    template <class Printable>
+    CListing Print(const Printable& printable)
     {
         m_host.ClearCalls();
         CListing listing;
-        listing.out = CaptureConsole([&] { listing.hr = tree.Print(); }).out;
+        listing.out = CaptureConsole([&] { listing.hr = printable.Print(); }).out;
         return listing;
     }
 
@@ -64,6 +66,9 @@ TEST_F(TreeReportTest, PrintingChangesNothingSoItCanBeRepeated)
     ASSERT_EQ(LoadFromHost(m_host, tree), S_OK);
     EXPECT_EQ(Print(tree).out, Print(tree).out);
     EXPECT_EQ(TreeShape(tree), "3(5)");
+    // A node lists its subtree as the tree's listing does, without the root count.
+    const std::string listing(kExampleListing);
+    EXPECT_EQ(Print(*tree.Roots().at(3)).out, listing.substr(listing.find('\n') + 1));
 }
 
 TEST_F(TreeReportTest, EmptyTreeIsOneLine)
@@ -144,7 +149,12 @@ INSTANTIATE_TEST_SUITE_P(
                       CNameCase{"EmbeddedNul", WideString(OLESTR("Trips\0old"), 9), "Media Set Name: Trips"},
                       CNameCase{"SpacesAndBraces", WideString(OLESTR(" x}{y ")), "Media Set Name:  x}{y "},
                       CNameCase{"NonAscii", WideString(OLESTR("\u00C9t\u00E9 \u65E5")),
-                                "Media Set Name: \xC3\x89t\xC3\xA9 \xE6\x97\xA5"}),
+                                "Media Set Name: \xC3\x89t\xC3\xA9 \xE6\x97\xA5"},
+                      // A pair is one character; a high surrogate without its low half is none.
+                      CNameCase{"Surrogates",
+                                WideString{u'a', char16_t(0xD83D), char16_t(0xDE00), char16_t(0xD83D), u'b',
+                                           char16_t(0xD83D)},
+                                "Media Set Name: a\xF0\x9F\x98\x80\xEF\xBF\xBD" "b\xEF\xBF\xBD"}),
     [](const ::testing::TestParamInfo<CNameCase>& info) { return info.param.name; });
 
 struct CReadFailure {
