@@ -92,6 +92,12 @@ def keyword_lists(catalog):
     return [item.get("keywords") or "" for item in catalog.get("items", [])]
 
 
+def grown_by_whole_keywords(old, new):
+    """True when keyword list `new` is `old` with nothing taken away: the same,
+    or whole keywords added at its end."""
+    return new == old or old == "" or new.startswith(old + ";")
+
+
 def list_problems(original, clean, final, spared=()):
     """Every saved keyword list is the original, the clean run's list, or one in
     between that ends where a keyword ends. `spared` items are those whose

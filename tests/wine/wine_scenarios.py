@@ -47,6 +47,8 @@ from wine_session import WineError, WineTimeout, adapt_paths, wait_for_trace_end
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
 from run_scenario import rename_sets  # noqa: E402  the same edits as on POSIX
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "sweep"))
+from sweep_oracle import grown_by_whole_keywords  # noqa: E402
 
 HOST_LINE = "lumora-host: "
 LAST_TRACE_LINE = "references held by clients:"
@@ -253,7 +255,7 @@ class ScenarioRun:
         was = json.loads(before.decode("utf-8"))
         for item_was, item_now in zip(was.get("items", []), got.get("items", [])):
             old, new = item_was.get("keywords") or "", item_now.get("keywords") or ""
-            if not (new == old or old == "" or new.startswith(old + ";")):
+            if not grown_by_whole_keywords(old, new):
                 self.fail(f"item {item_was.get('id')!r}: keywords {old!r} became {new!r}")
         for document in (was, got):
             for item in document.get("items", []):
