@@ -1,8 +1,9 @@
 // lumora-host.exe, the host stand-in as an out-of-process COM server:
 //   lumora-host.exe <catalog>        serve with that catalog active until /stop
 //   lumora-host.exe /stop            stop the running host once it has saved
-//   lumora-host.exe /regserver       register the type library and the class
-//   lumora-host.exe /unregserver     remove both
+//   lumora-host.exe /regserver       register what of the type library, the
+//                                    class and the interfaces is missing
+//   lumora-host.exe /unregserver     remove what of those is the stand-in's
 //   lumora-host.exe -Embedding       started by COM: no catalog active
 // The exit value is an HRESULT.
 #include "host_console.h"
@@ -33,10 +34,11 @@ bool IsOption(const std::wstring& argument, const wchar_t* name)
     return LooksLikeOption(argument) && EqualIgnoringAsciiCase(argument.substr(1), std::wstring(name));
 }
 
+// failure: null when the failure was reported where it happened.
 HRESULT Report(HRESULT hr, const wchar_t* success, const wchar_t* failure)
 {
     if (SUCCEEDED(hr)) WriteHostLine(HostStream::Output, std::wstring(L"lumora-host: ") + success);
-    else ReportHostFailure(failure, hr);
+    else if (failure) ReportHostFailure(failure, hr);
     return hr;
 }
 
@@ -47,13 +49,17 @@ HRESULT Run(int argc, wchar_t** argv)
         return E_INVALIDARG;
     }
     const std::wstring argument = argv[1];
+    // Registration says itself what it wrote, removed and left alone, and
+    // why it failed; only the last line is said here.
     if (IsOption(argument, L"regserver")) {
         const HRESULT hr = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-        return Report(FAILED(hr) ? hr : RegisterHostServer(), L"registered", L"cannot register");
+        if (FAILED(hr)) return Report(hr, L"", L"cannot register");
+        return Report(RegisterHostServer(), L"registered", nullptr);
     }
     if (IsOption(argument, L"unregserver")) {
         const HRESULT hr = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-        return Report(FAILED(hr) ? hr : UnregisterHostServer(), L"unregistered", L"cannot unregister");
+        if (FAILED(hr)) return Report(hr, L"", L"cannot unregister");
+        return Report(UnregisterHostServer(), L"unregistered: nothing of the stand-in's is left registered", nullptr);
     }
     if (IsOption(argument, L"stop")) {
         const HRESULT hr = StopRunningHost(kStopTimeoutMilliseconds);
