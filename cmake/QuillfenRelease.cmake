@@ -25,8 +25,10 @@ endfunction()
 # A macro: CPack reads its settings from the scope it is included in.
 macro(quillfen_windows_package)
   install(TARGETS quillfen lumora_host RUNTIME DESTINATION .)
-  install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE ${PROJECT_SOURCE_DIR}/CHANGELOG.md
-          DESTINATION .)
+  include(${PROJECT_SOURCE_DIR}/cmake/QuillfenPackageReadme.cmake)
+  quillfen_package_readme(${PROJECT_BINARY_DIR}/package/README.md)
+  install(FILES ${PROJECT_BINARY_DIR}/package/README.md ${PROJECT_SOURCE_DIR}/LICENSE
+          ${PROJECT_SOURCE_DIR}/CHANGELOG.md ${PROJECT_SOURCE_DIR}/THIRD-PARTY-NOTICES.txt DESTINATION .)
   install(FILES ${PROJECT_SOURCE_DIR}/examples/photos.json DESTINATION examples)
 
   set(CPACK_GENERATOR ZIP)
@@ -40,6 +42,9 @@ macro(quillfen_windows_package)
   # Unzipping gives one folder named like the ZIP, not files strewn about.
   set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
   set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR})
+  # The ZIP's path for its checks; include(CPack) leaves CPACK_PACKAGE_FILE_NAME
+  # naming the source package.
+  set(QUILLFEN_PACKAGE_ZIP ${PROJECT_BINARY_DIR}/${CPACK_PACKAGE_FILE_NAME}.zip)
   # The same files give the same ZIP: once CPack has written it, the ZIP is
   # rewritten with its entries in name order, stamped with the commit's time,
   # without owners (cmake/QuillfenPackageFinish.cmake). Then CPack writes

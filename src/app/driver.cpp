@@ -7,6 +7,8 @@
 #include "report/console_writer.h"
 #include "tree/media_set_tree.h"
 
+#include <string_view>
+
 namespace {
 
 void Fail(const OLECHAR* message)
@@ -18,12 +20,28 @@ void Fail(const OLECHAR* message)
     }
 }
 
+constexpr const OLECHAR* kUsage = OLESTR("Usage: Quillfen.exe CatalogFileName");
+
+// How a Windows console program is asked for help, with its dash variant. A
+// '?' cannot be part of a Windows path, so neither can name a catalog.
+bool AsksForUsage(std::basic_string_view<OLECHAR> argument)
+{
+    return argument == OLESTR("/?") || argument == OLESTR("-?");
+}
+
 }  // namespace
 
 HRESULT RunQuillfen(int argc, const OLECHAR* const* argv)
 {
+    if (argc == 2 && AsksForUsage(argv[1])) {
+        // Asked for, the usage line is the answer, not a failure; the host
+        // is not needed for it, so COM is never started. Lacking the memory
+        // to write it, the run ends with E_OUTOFMEMORY.
+        WriteConsoleLine(ConsoleStream::Output, WideString(kUsage));
+        return S_OK;
+    }
     if (argc != 2) {
-        Fail(OLESTR("Usage: Quillfen.exe CatalogFileName"));
+        Fail(kUsage);
         return E_INVALIDARG;
     }
 

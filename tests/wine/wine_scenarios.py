@@ -17,7 +17,8 @@ What differs from the POSIX run, and only that:
     host's process, so they are compared with the hand-started host's standard
     error.
 
-Keys only Windows scenarios use (tests/wine/scenarios):
+Keys only the Windows runs read (tests/wine/scenarios, and end-to-end scenarios
+that must show that no host was needed):
   "host"        "hand", "com" or "none" (no host running); the default follows
                 "active"
   "registered"  false: the host is unregistered for the run

@@ -16,6 +16,11 @@ add_test(NAME wine.release_package
   COMMAND ${QUILLFEN_PYTHON} ${harness}/check-package ${PROJECT_BINARY_DIR} ${PROJECT_VERSION})
 set_tests_properties(wine.make_package PROPERTIES FIXTURES_SETUP release_zip LABELS wine)
 set_tests_properties(wine.release_package PROPERTIES FIXTURES_REQUIRED release_zip)
+# The pages a user unzips link only to what the ZIP holds.
+add_test(NAME docs.package_links
+  COMMAND ${QUILLFEN_PYTHON} ${PROJECT_SOURCE_DIR}/scripts/check-docs
+          --zip ${QUILLFEN_PACKAGE_ZIP})
+set_tests_properties(docs.package_links PROPERTIES FIXTURES_REQUIRED release_zip LABELS docs)
 # Quillfen.exe on a pseudo-terminal, writing through WriteConsoleW.
 add_test(NAME wine.console COMMAND ${QUILLFEN_PYTHON} ${harness}/console-wine ${PROJECT_BINARY_DIR})
 # Repeated runs that release many item and annotations objects, each hang a
