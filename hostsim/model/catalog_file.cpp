@@ -4,6 +4,9 @@
 #include "model/file_system.h"
 #include "platform/utf8.h"
 
+#include <iomanip>
+#include <ostream>
+
 namespace {
 
 bool HasUnpairedSurrogate(const WideString& text)
@@ -29,18 +32,6 @@ std::string WithoutExceptionTag(const std::string& message)
     const std::size_t end = message.find("] ");
     return (!message.empty() && message[0] == '[' && end != std::string::npos) ? message.substr(end + 2) : message;
 }
-
-// Hands the serializer's output to the sink as it comes, the library's own
-// serializer being what makes the text byte for byte the one dump(2) gives.
-class CSinkAdapter : public nlohmann::detail::output_adapter_protocol<char> {
-public:
-    explicit CSinkAdapter(CFileSink& sink) noexcept : m_sink(sink) {}
-    void write_character(char c) override { m_sink.Put(c); }
-    void write_characters(const char* text, std::size_t length) override { m_sink.Write(text, length); }
-
-private:
-    CFileSink& m_sink;
-};
 
 }  // namespace
 
@@ -100,7 +91,7 @@ bool CCatalogFile::Save(std::string& problem)
         return true;
     }
     try {
-        const auto write = [this](CFileSink& sink) { WriteCatalogText(m_document, sink); };
+        const auto write = [this](std::ostream& stream) { WriteCatalogText(m_document, stream); };
         if (!ReplaceFileAtomically(m_path, write, problem)) return false;
     } catch (const nlohmann::json::type_error& error) {
         problem = "cannot write the catalog as JSON: " + WithoutExceptionTag(error.what());
@@ -110,9 +101,11 @@ bool CCatalogFile::Save(std::string& problem)
     return true;
 }
 
-void WriteCatalogText(const JsonDocument& document, CFileSink& sink)
+void WriteCatalogText(const JsonDocument& document, std::ostream& stream)
 {
-    nlohmann::detail::serializer<JsonDocument> serializer(std::make_shared<CSinkAdapter>(sink), ' ');
-    serializer.dump(document, true, false, 2);
-    sink.Put('\n');
+    // The library streams a document as dump() would lay it out, indented by
+    // the stream's width with its fill character.
+    const char fill = stream.fill(' ');
+    stream << std::setw(2) << document << '\n';
+    stream.fill(fill);
 }

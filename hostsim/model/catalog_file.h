@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <ostream>
 #include <string>
 
 enum class KeywordChange { Unchanged, Changed, NotStorable };
@@ -50,9 +51,7 @@ private:
     bool m_changed = false;
 };
 
-class CFileSink;
-
 // The text a save writes: the document with two-space indentation and a final
 // newline. Throws nlohmann::json::type_error for a string that is not UTF-8,
-// after some of the text may have gone to the sink.
-void WriteCatalogText(const JsonDocument& document, CFileSink& sink);
+// after some of the text may have gone to the stream.
+void WriteCatalogText(const JsonDocument& document, std::ostream& stream);

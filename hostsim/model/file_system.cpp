@@ -5,6 +5,8 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <ostream>
+#include <streambuf>
 #include <system_error>
 
 #ifdef _WIN32
@@ -36,6 +38,17 @@ HRESULT HresultForOpenError(int error)
         return HRESULT_FROM_WIN32(kErrorReadFault);
     }
 }
+
+#ifdef _WIN32
+// The ASCII of a stdio mode or a variable's name, for the wide calls that
+// take a path or a value in UTF-16.
+std::wstring Widened(const char* text)
+{
+    std::wstring wide;
+    for (const char* c = text; *c; ++c) wide += static_cast<wchar_t>(static_cast<unsigned char>(*c));
+    return wide;
+}
+#endif
 
 unsigned long ProcessId()
 {
@@ -78,9 +91,7 @@ bool RenameOver(const std::filesystem::path& from, const std::filesystem::path& 
 std::FILE* OpenFile(const std::filesystem::path& path, const char* mode)
 {
 #ifdef _WIN32
-    std::wstring wideMode;
-    for (const char* c = mode; *c; ++c) wideMode += static_cast<wchar_t>(*c);
-    return _wfopen(path.c_str(), wideMode.c_str());
+    return _wfopen(path.c_str(), Widened(mode).c_str());
 #else
     return std::fopen(path.c_str(), mode);
 #endif
@@ -113,40 +124,44 @@ HRESULT ReadWholeFile(const std::filesystem::path& path, std::string& contents, 
     return S_OK;
 }
 
-void CFileSink::WriteBeyondBuffer(const char* data, std::size_t size) noexcept
-{
-    Drain();
-    // A text longer than the buffer (a long keyword list) goes out as it is.
-    if (size >= sizeof m_buffer) {
-        WriteThrough(data, size);
-        return;
-    }
-    std::memcpy(m_buffer, data, size);
-    m_used = size;
-}
-
-bool CFileSink::Finish() noexcept
-{
-    Drain();
-    return !m_failed;
-}
-
-void CFileSink::Drain() noexcept
-{
-    WriteThrough(m_buffer, m_used);
-    m_used = 0;
-}
-
-void CFileSink::WriteThrough(const char* data, std::size_t size) noexcept
-{
-    if (m_failed || size == 0) return;
-    errno = 0;
-    if (std::fwrite(data, 1, size, m_file) == size) return;
-    m_failed = true;
-    m_error = errno != 0 ? errno : EIO;
-}
-
 namespace {
+
+// A standard stream's buffer that hands every byte to stdio at once, stdio's
+// own buffer being the one that makes the writes large. It remembers the
+// errno of the first write that fails; the stream then goes bad and writes
+// nothing more.
+class CStdioStreamBuffer : public std::streambuf {
+public:
+    explicit CStdioStreamBuffer(std::FILE* file) noexcept : m_file(file) {}
+
+    int Error() const noexcept { return m_error; }
+
+protected:
+    int_type overflow(int_type c) override
+    {
+        if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
+        errno = 0;
+        if (std::fputc(traits_type::to_int_type(traits_type::to_char_type(c)), m_file) != EOF) return c;
+        Failed();
+        return traits_type::eof();
+    }
+    std::streamsize xsputn(const char* data, std::streamsize size) override
+    {
+        errno = 0;
+        const std::size_t written = std::fwrite(data, 1, static_cast<std::size_t>(size), m_file);
+        if (written != static_cast<std::size_t>(size)) Failed();
+        return static_cast<std::streamsize>(written);
+    }
+
+private:
+    void Failed() noexcept
+    {
+        if (m_error == 0) m_error = errno != 0 ? errno : EIO;
+    }
+
+    std::FILE* m_file;
+    int m_error = 0;
+};
 
 // The temporary file of one save, removed again unless it has been renamed
 // over the catalog, however the save ends (a failed write, or an exception
@@ -168,8 +183,8 @@ public:
     bool Open() noexcept
     {
         m_file = OpenFile(m_path, "wb");
-        // The sink buffers already; stdio's own buffer would only copy every byte once more.
-        if (m_file) std::setvbuf(m_file, nullptr, _IONBF, 0);
+        // Larger than stdio's default, so that a catalog goes out in few writes.
+        if (m_file) std::setvbuf(m_file, m_buffer, _IOFBF, sizeof m_buffer);
         return m_file != nullptr;
     }
     bool Close() noexcept
@@ -188,11 +203,12 @@ private:
     std::filesystem::path m_path;
     std::FILE* m_file = nullptr;
     bool m_renamed = false;
+    char m_buffer[65536];  // stdio's, until the file is closed
 };
 
 }  // namespace
 
-bool ReplaceFileAtomically(const std::filesystem::path& path, const std::function<void(CFileSink&)>& write,
+bool ReplaceFileAtomically(const std::filesystem::path& path, const std::function<void(std::ostream&)>& write,
                            std::string& problem)
 {
     std::error_code error;
@@ -212,10 +228,11 @@ bool ReplaceFileAtomically(const std::filesystem::path& path, const std::functio
         problem = "cannot create " + PathToUtf8(temporary.Path()) + ": " + std::strerror(errno);
         return false;
     }
-    CFileSink sink(temporary.File());
-    write(sink);
-    const bool written = sink.Finish();
-    const int writeError = sink.Error();
+    CStdioStreamBuffer buffer(temporary.File());
+    std::ostream stream(&buffer);
+    write(stream);
+    const int writeError = buffer.Error();
+    const bool written = writeError == 0;
     const bool flushed = written && FlushToDisk(temporary.File());
     const int flushError = errno;
     const bool closed = temporary.Close();
@@ -238,9 +255,7 @@ bool ReplaceFileAtomically(const std::filesystem::path& path, const std::functio
 std::optional<std::filesystem::path> PathFromEnvironment(const char* name)
 {
 #ifdef _WIN32
-    std::wstring wideName;
-    for (const char* c = name; *c; ++c) wideName += static_cast<wchar_t>(*c);
-    const wchar_t* value = _wgetenv(wideName.c_str());
+    const wchar_t* value = _wgetenv(Widened(name).c_str());
 #else
     const char* value = std::getenv(name);
 #endif

@@ -87,7 +87,7 @@ public:
         m_open.pop_back();
         return true;
     }
-    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception& error)
+    bool parse_error(std::size_t, const std::string&, const JsonDocument::exception& error)
     {
         // The library's messages begin with "[json.exception.parse_error.101] ";
         // the reader of a catalog complaint needs only what follows.

@@ -415,9 +415,9 @@ INSTANTIATE_TEST_SUITE_P(
                       CSavedTextCase{"many_buffers", LargeCatalog(6000, 70000), 0}),
     [](const ::testing::TestParamInfo<CSavedTextCase>& info) { return std::string(info.param.name); });
 
-// Writes of every size against the sink's buffer of 64 KiB: whatever fills
-// it, leaves it one short, or passes it by goes out once and in order.
-TEST(ReplaceFileTest, TheSinkPassesOnEveryByteInOrder)
+// Writes of every size against stdio's buffer of 64 KiB: whatever fills it,
+// leaves it one short, or passes it by goes out once and in order.
+TEST(ReplaceFileTest, TheStreamPassesOnEveryByteInOrder)
 {
     CTestFolder folder;
     const std::filesystem::path file = folder.Write("c.json", "old");
@@ -427,13 +427,13 @@ TEST(ReplaceFileTest, TheSinkPassesOnEveryByteInOrder)
     std::string problem;
     const bool saved = ReplaceFileAtomically(
         file,
-        [&](CFileSink& sink) {
+        [&](std::ostream& stream) {
             std::size_t at = 0;
             for (const std::size_t size : sizes) {
                 if (size == 1)
-                    sink.Put(expected[at]);
+                    stream.put(expected[at]);
                 else
-                    sink.Write(expected.data() + at, size);
+                    stream.write(expected.data() + at, static_cast<std::streamsize>(size));
                 at += size;
             }
         },
@@ -499,7 +499,7 @@ TEST(CatalogFileTest, AWriteThatFailsHalfwayLeavesTheCatalogAsItWas)
 // temporary file, is passed on with the catalog as it was.
 struct CStoppedWriterCase {
     const char* name;
-    void (*write)(CFileSink& sink);
+    void (*write)(std::ostream& stream);
     const char* what;  // a part of the message of what it throws
 };
 
@@ -525,17 +525,17 @@ INSTANTIATE_TEST_SUITE_P(
     Writers, ReplaceFileStoppedWriterTest,
     ::testing::Values(
         CStoppedWriterCase{"a_string_that_is_not_utf8",
-                           [](CFileSink& sink) {
+                           [](std::ostream& stream) {
                                JsonDocument document = JsonDocument::array();
                                document.push_back(std::string(200000, 'x'));
                                document.push_back(std::string("caf\xE9"));
-                               WriteCatalogText(document, sink);
+                               WriteCatalogText(document, stream);
                            },
                            "type_error.316"},
         CStoppedWriterCase{"memory_running_out",
-                           [](CFileSink& sink) {
+                           [](std::ostream& stream) {
                                const std::string text(200000, ' ');
-                               sink.Write(text.data(), text.size());
+                               stream.write(text.data(), static_cast<std::streamsize>(text.size()));
                                throw std::bad_alloc();
                            },
                            "bad_alloc"}),
