@@ -15,7 +15,7 @@ sys.path.insert(0, os.path.join(os.path.dirname(HERE), "tests", "wine"))
 sys.path.append(os.path.join(os.path.dirname(HERE), "tests", "sweep"))
 
 import posix_runs  # noqa: E402
-from host_operations import NAME, OPERATIONS  # noqa: E402
+from host_operations import NAME, RESULT  # noqa: E402
 from wine_session import WineSession, windows_path  # noqa: E402
 
 ROUNDS = 5
@@ -39,7 +39,7 @@ KIND_TITLES = {
 # keyword list is a string of its own kind. Parent and MediaItems give null
 # where the catalog says so, and then no proxy is made or released.
 RESULT_KINDS = {"String": "string", "Object": "object", "Scalar": "scalar", "Nothing": "put"}
-OPERATION_KINDS = dict({name: RESULT_KINDS[entry.result] for name, entry in OPERATIONS.items()},
+OPERATION_KINDS = dict({name: RESULT_KINDS[result] for name, result in RESULT.items()},
                        **{NAME.kKeywordsGet: "keywords"})
 
 

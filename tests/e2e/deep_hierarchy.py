@@ -8,7 +8,6 @@ import os
 import subprocess
 import sys
 import tempfile
-
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "sweep"))
 from host_operations import NAME  # noqa: E402
 

@@ -15,7 +15,7 @@ import sys
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 
-from host_operations import NAME, OPERATIONS  # noqa: E402
+from host_operations import NAME, NULLABLE  # noqa: E402
 from posix_runs import check_convergence, sweep_main  # noqa: E402
 from sweep_oracle import (E_FAIL, E_POINTER, MESSAGES, MISMATCH, PRINT_STEPS, Check, check_sound,  # noqa: E402
                           keyword_lists, list_problems, message_of, operation, steps_of_calls,
@@ -23,8 +23,6 @@ from sweep_oracle import (E_FAIL, E_POINTER, MESSAGES, MISMATCH, PRINT_STEPS, Ch
 
 FAILURE = 0x80010108  # the host went away: the commonest real failure of a call
 
-# Calls that give a string or an object, which a host may give as null.
-NULLABLE = {name for name, entry in OPERATIONS.items() if entry.nullable}
 # A null from these is the host's answer, not a failure: no top-level parent,
 # an empty name, no items, an empty list. The run goes on with that answer.
 ANSWERS = {NAME.kSetParent, NAME.kSetName, NAME.kSetMediaItems, NAME.kKeywordsGet}

@@ -1,46 +1,18 @@
-"""The host's operations as the stand-in declares them, read from its one list
-(hostsim/model/host_operations.def): each one's name as the trace and a
-catalog's faults write it, and what it gives back.
-
-  OPERATIONS         every operation by name, in the list's order
-  NAME.kSetParent    an operation's name by its constant in the list
-"""
+"""The host's operations, from the stand-in's one list of them
+(hostsim/model/host_operations.def): NAME.kSetParent is an operation's name as
+the trace and a catalog's faults write it, RESULT gives what each operation
+gives back, and NULLABLE holds those a host may give as null."""
 import os
 import re
-from types import SimpleNamespace
-from typing import NamedTuple
 
-LIST = os.path.join(os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)))),
-                    "hostsim", "model", "host_operations.def")
+LIST = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "hostsim", "model",
+                    "host_operations.def")
 ENTRY = re.compile(r'QF_HOST_OPERATION\((\w+), "([^"]+)", (String|Object|Scalar|Nothing)\)')
 
-
-class Operation(NamedTuple):
-    constant: str
-    name: str
-    result: str  # String, Object, Scalar or Nothing
-
-    @property
-    def nullable(self):
-        """A string or an object, which a host may give as null."""
-        return self.result in ("String", "Object")
-
-
-def read(path=LIST):
-    """Every entry of the list; one that is out of its form is an error, not
-    an operation that the sweeps silently leave out."""
-    operations = []
-    with open(path, encoding="utf-8") as handle:
-        for number, line in enumerate(handle, 1):
-            text = line.strip()
-            if not text or text.startswith("//"):
-                continue
-            entry = ENTRY.fullmatch(text)
-            if not entry:
-                raise ValueError(f"{path}:{number}: an entry out of its form: {text}")
-            operations.append(Operation(*entry.groups()))
-    return operations
-
-
-OPERATIONS = {operation.name: operation for operation in read()}
-NAME = SimpleNamespace(**{operation.constant: operation.name for operation in OPERATIONS.values()})
+with open(LIST, encoding="utf-8") as handle:
+    _ENTRIES = [ENTRY.fullmatch(line.strip()) for line in handle if line.strip() and not line.startswith("//")]
+if not all(_ENTRIES):  # an error, not an operation that the sweeps silently leave out
+    raise ValueError(f"{LIST}: an entry out of its form")
+NAME = type("HostOperation", (), {entry[1]: entry[2] for entry in _ENTRIES})
+RESULT = {entry[2]: entry[3] for entry in _ENTRIES}
+NULLABLE = {name for name, result in RESULT.items() if result in ("String", "Object")}  # a string or an object
