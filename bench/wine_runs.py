@@ -11,8 +11,11 @@ import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(os.path.dirname(HERE), "tests", "wine"))
+# Behind bench/ and tests/wine/: the sweeps have a posix_runs of their own.
+sys.path.append(os.path.join(os.path.dirname(HERE), "tests", "sweep"))
 
 import posix_runs  # noqa: E402
+from host_operations import NAME, RESULT  # noqa: E402
 from wine_session import WineSession, windows_path  # noqa: E402
 
 ROUNDS = 5
@@ -32,31 +35,12 @@ KIND_TITLES = {
     "put": "a keyword list sent",
 }
 
-# The kind of every operation the trace names. Parent and MediaItems give
-# null where the catalog says so, and then no proxy is made or released.
-OPERATION_KINDS = {
-    "IHostApplication::Name": "string",
-    "IHostApplication::Version": "string",
-    "IHostApplication::Path": "string",
-    "IHostApplication::ActiveCatalog": "object",
-    "IHostCatalog::Index": "scalar",
-    "IHostCatalog::Name": "string",
-    "IHostCatalog::Path": "string",
-    "IHostCatalog::MediaSets": "object",
-    "IHostMediaSets::Count": "scalar",
-    "IHostMediaSets::Item": "object",
-    "IHostMediaSet::Name": "string",
-    "IHostMediaSet::Index": "scalar",
-    "IHostMediaSet::IsSkipped": "scalar",
-    "IHostMediaSet::Level": "scalar",
-    "IHostMediaSet::Parent": "object",
-    "IHostMediaSet::MediaItems": "object",
-    "IHostMediaItems::Count": "scalar",
-    "IHostMediaItems::Item": "object",
-    "IHostMediaItem::Annotations": "object",
-    "IHostAnnotations::Keywords": "keywords",
-    "IHostAnnotations::Keywords(put)": "put",
-}
+# The kind of every operation the trace names, from what it gives back; a
+# keyword list is a string of its own kind. Parent and MediaItems give null
+# where the catalog says so, and then no proxy is made or released.
+RESULT_KINDS = {"String": "string", "Object": "object", "Scalar": "scalar", "Nothing": "put"}
+OPERATION_KINDS = dict({name: RESULT_KINDS[result] for name, result in RESULT.items()},
+                       **{NAME.kKeywordsGet: "keywords"})
 
 
 def _timed(session, exe, args, env, cwd):
@@ -118,8 +102,8 @@ def trace_kinds(trace, catalog):
             kind = OPERATION_KINDS.get(name)
             if kind is None:
                 raise SystemExit(f"the trace names an operation of no known kind: {line!r}")
-            if (name == "IHostMediaSet::Parent" and label in null_parent) or \
-                    (name == "IHostMediaSet::MediaItems" and label in null_items):
+            if (name == NAME.kSetParent and label in null_parent) or \
+                    (name == NAME.kSetMediaItems and label in null_items):
                 kind = "null-object"
             counts[kind] += 1
     return counts

@@ -146,17 +146,6 @@ std::string CatalogBlock(CDecoder& decoder, const std::string& catalogPath)
     return block + "}";
 }
 
-const char* const kOperations[] = {
-    HostOperation::kCreateInstance,     HostOperation::kApplicationName,    HostOperation::kApplicationVersion,
-    HostOperation::kApplicationPath,    HostOperation::kApplicationActiveCatalog, HostOperation::kCatalogIndex,
-    HostOperation::kCatalogName,        HostOperation::kCatalogPath,        HostOperation::kCatalogMediaSets,
-    HostOperation::kSetsCount,          HostOperation::kSetsItem,           HostOperation::kSetName,
-    HostOperation::kSetIndex,           HostOperation::kSetIsSkipped,       HostOperation::kSetLevel,
-    HostOperation::kSetParent,          HostOperation::kSetMediaItems,      HostOperation::kItemsCount,
-    HostOperation::kItemsItem,          HostOperation::kItemAnnotations,    HostOperation::kKeywordsGet,
-    HostOperation::kKeywordsPut,
-};
-
 constexpr std::uint32_t kFailures[] = {0x80010108, 0x80004005, 0x8007000E, 0x80070057, 0x80004003, 0x80070423,
                                        0x8000FFFF, 0x80000000, 0xFFFFFFFF, 0x80010100, 0x8007000D};
 
@@ -168,11 +157,13 @@ std::vector<CDecodedFault> Faults(CDecoder& decoder)
     const std::size_t count = input.ConsumeIntegralInRange<std::size_t>(0, decoder.OneIn(8) ? 8 : 3);
     for (std::size_t k = 0; k < count; ++k) {
         CDecodedFault fault;
-        fault.m_call = kOperations[input.ConsumeIntegralInRange<std::size_t>(0, std::size(kOperations) - 1)];
+        const CHostOperationInfo& operation =
+            kHostOperations[input.ConsumeIntegralInRange<std::size_t>(0, std::size(kHostOperations) - 1)];
+        fault.m_call = operation.m_name;
         const std::uint8_t nth = input.ConsumeIntegral<std::uint8_t>();
         // Mostly early calls, which every run reaches; now and then a late one.
         fault.m_nth = 1 + (nth < 128 ? nth % 4 : nth < 224 ? nth % 16 : nth % 96);
-        const bool canBeNull = FindHostOperation(fault.m_call)->m_canReturnNull;
+        const bool canBeNull = operation.CanReturnNull();
         fault.m_null = input.ConsumeBool() && (canBeNull || decoder.OneIn(16));
         if (fault.m_null && !canBeNull) decoder.FollowsFormat() = false;
         fault.m_hresult = static_cast<HRESULT>(kFailures[input.ConsumeIntegralInRange<std::size_t>(0, std::size(kFailures) - 1)]);

@@ -302,7 +302,7 @@ void ReadFaults(const Json& document, CCatalogContent& content)
             rule.m_hresult = *value;
         } else {
             if (!null->is_boolean() || !null->get<bool>()) Broken(Field(where, "null"), "must be true");
-            if (!operation->m_canReturnNull)
+            if (!operation->CanReturnNull())
                 Broken(where, std::string(operation->m_name) + " has no result that could be null");
             rule.m_returnsNull = true;
         }

@@ -22,8 +22,8 @@ public:
 
     bool IsOn() const noexcept { return m_inMemory || m_file.has_value(); }
 
-    // "<label> <operation>", with "(<position>)" for an Item call, e.g.
-    // "sets IHostMediaSets::Item(2)".
+    // "<label> <operation>", with "(<position>)" for an Item call; the
+    // operation as host_operations.def names it.
     void WriteCall(const std::string& label, const char* operation, std::optional<LONG> position);
     void WriteLine(const std::string& line);
 

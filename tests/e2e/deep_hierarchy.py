@@ -8,6 +8,8 @@ import os
 import subprocess
 import sys
 import tempfile
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "sweep"))
+from host_operations import NAME  # noqa: E402
 
 
 def main():
@@ -36,7 +38,7 @@ def main():
             calls = handle.read().splitlines()
         if calls[-1] != "references held by clients: 0":
             failures.append(f"trace ends with {calls[-1]!r}")
-        climbs = sum(1 for line in calls if line.endswith("IHostMediaSet::Parent"))
+        climbs = sum(1 for line in calls if line.endswith(NAME.kSetParent))
         if climbs != depth:
             failures.append(f"{climbs} parent calls: the load should climb the one chain once")
         for failure in failures:

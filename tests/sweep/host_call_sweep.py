@@ -15,6 +15,7 @@ import sys
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 
+from host_operations import NAME, NULLABLE  # noqa: E402
 from posix_runs import check_convergence, sweep_main  # noqa: E402
 from sweep_oracle import (E_FAIL, E_POINTER, MESSAGES, MISMATCH, PRINT_STEPS, Check, check_sound,  # noqa: E402
                           keyword_lists, list_problems, message_of, operation, steps_of_calls,
@@ -22,23 +23,16 @@ from sweep_oracle import (E_FAIL, E_POINTER, MESSAGES, MISMATCH, PRINT_STEPS, Ch
 
 FAILURE = 0x80010108  # the host went away: the commonest real failure of a call
 
-# Calls that give a string or an object, which a host may give as null.
-NULLABLE = {
-    "CreateInstance", "IHostApplication::Name", "IHostApplication::Version", "IHostApplication::Path",
-    "IHostApplication::ActiveCatalog", "IHostCatalog::Name", "IHostCatalog::Path", "IHostCatalog::MediaSets",
-    "IHostMediaSets::Item", "IHostMediaSet::Name", "IHostMediaSet::Parent", "IHostMediaSet::MediaItems",
-    "IHostMediaItems::Item", "IHostMediaItem::Annotations", "IHostAnnotations::Keywords",
-}
 # A null from these is the host's answer, not a failure: no top-level parent,
 # an empty name, no items, an empty list. The run goes on with that answer.
-ANSWERS = {"IHostMediaSet::Parent", "IHostMediaSet::Name", "IHostMediaSet::MediaItems", "IHostAnnotations::Keywords"}
+ANSWERS = {NAME.kSetParent, NAME.kSetName, NAME.kSetMediaItems, NAME.kKeywordsGet}
 NULL_FAILURES = {  # operation -> (HRESULT, step whose message is printed)
-    "CreateInstance": (E_POINTER, "open_application"),
-    "IHostApplication::ActiveCatalog": (E_FAIL, "open_catalog"),
-    "IHostCatalog::MediaSets": (E_POINTER, "load"),
-    "IHostMediaSets::Item": (E_POINTER, "load"),
-    "IHostMediaItems::Item": (E_POINTER, "add_keywords"),
-    "IHostMediaItem::Annotations": (E_POINTER, "add_keywords"),
+    NAME.kCreateInstance: (E_POINTER, "open_application"),
+    NAME.kApplicationActiveCatalog: (E_FAIL, "open_catalog"),
+    NAME.kCatalogMediaSets: (E_POINTER, "load"),
+    NAME.kSetsItem: (E_POINTER, "load"),
+    NAME.kItemsItem: (E_POINTER, "add_keywords"),
+    NAME.kItemAnnotations: (E_POINTER, "add_keywords"),
 }
 
 
@@ -46,7 +40,7 @@ def positions(clean):
     """(operation, nth, step, call) for every host call of the clean run,
     the creation of the application object first."""
     counts = {}
-    result = [("CreateInstance", 1, "open_application", "CreateInstance")]
+    result = [(NAME.kCreateInstance, 1, "open_application", NAME.kCreateInstance)]
     for call, step in zip(clean.calls, steps_of_calls(clean)):
         name = operation(call)
         counts[name] = counts.get(name, 0) + 1
@@ -97,14 +91,14 @@ def sweep_catalog(runs, name):
                     check.require(False, problem)
                 check_convergence(check, runs, clean, result)
             elif op in ANSWERS:
-                if op == "IHostMediaSet::Parent":
+                if op == NAME.kSetParent:
                     # A set the host calls top-level changes the hierarchy, and so the end.
                     message = message_of(result)
                     check.require(message in (None,) + tuple(MESSAGES.values()), "message %r" % message)
                 else:
                     expect_outcome(check, runs, clean, result, 0, "print_tree")
                 spared = set()
-                if op == "IHostAnnotations::Keywords":
+                if op == NAME.kKeywordsGet:
                     # The host said this item's list is empty; it gets the keyword alone.
                     item = call.split(" ", 1)[0].split(":", 1)[1]
                     spared = {i for i, entry in enumerate(runs.original.get("items", []))

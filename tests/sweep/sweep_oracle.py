@@ -9,6 +9,8 @@ catalog it left.
 """
 import json
 
+from host_operations import NAME
+
 # The steps of a run in their order. Steps that make no traced host call
 # (decoding the arguments, COM start-up, creating the application object) still
 # have their place, because a failure can happen in them.
@@ -71,7 +73,7 @@ def steps_of_calls(clean):
     lines = clean.stdout.splitlines()
     nodes = sum(1 for line in lines if line.startswith("Media Set Index: "))
     roots = sum(1 for line in lines if line == "Media Set Parent: None")
-    names = [i for i in range(len(fixed), len(calls)) if operation(calls[i]) == "IHostMediaSet::Name"]
+    names = [i for i in range(len(fixed), len(calls)) if operation(calls[i]) == NAME.kSetName]
     if not names:
         return steps + ["load"] * (len(calls) - len(fixed))
     listing_start = names[0] - 1 if nodes else names[0]

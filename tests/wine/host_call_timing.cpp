@@ -21,6 +21,7 @@
 //   <kind> <operation>: <n> calls, call <us> us[, release <us> us]
 // `put` changes the keyword list of the first set's first item.
 #include "host/host_interfaces.h"
+#include "model/host_operations.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -107,29 +108,29 @@ HRESULT StringCall(HRESULT hr, BSTR text, double& called)
 }
 
 const CKind kKinds[] = {
-    {"bare", "IHostApplication::Name", false, false,
+    {"bare", HostOperation::kApplicationName, false, false,
      [](CObjects& o, long, double& called) {
          BSTR name = nullptr;
          return StringCall(o.application->get_Name(&name), name, called);
      }},
-    {"scalar", "IHostMediaSets::Count", true, false,
+    {"scalar", HostOperation::kSetsCount, true, false,
      [](CObjects& o, long, double& called) {
          LONG count = 0;
          const HRESULT hr = o.sets->get_Count(&count);
          called = Now();
          return hr;
      }},
-    {"string", "IHostMediaSet::Name", true, false,
+    {"string", HostOperation::kSetName, true, false,
      [](CObjects& o, long, double& called) {
          BSTR name = nullptr;
          return StringCall(o.set->get_Name(&name), name, called);
      }},
-    {"keywords", "IHostAnnotations::Keywords", true, false,
+    {"keywords", HostOperation::kKeywordsGet, true, false,
      [](CObjects& o, long, double& called) {
          BSTR keywords = nullptr;
          return StringCall(o.annotations->get_Keywords(&keywords), keywords, called);
      }},
-    {"object", "IHostMediaSets::Item", true, true,
+    {"object", HostOperation::kSetsItem, true, true,
      [](CObjects& o, long, double& called) {
          // The second set: the first one's proxy is held, and a call that
          // gives back an object the client already has costs less.
@@ -139,7 +140,7 @@ const CKind kKinds[] = {
          Release(set);
          return hr;
      }},
-    {"null-object", "IHostMediaSet::Parent", true, false,
+    {"null-object", HostOperation::kSetParent, true, false,
      [](CObjects& o, long, double& called) {
          IHostMediaSet* parent = nullptr;
          const HRESULT hr = o.set->get_Parent(&parent);
@@ -150,7 +151,7 @@ const CKind kKinds[] = {
          }
          return hr;
      }},
-    {"put", "IHostAnnotations::Keywords(put)", true, false,
+    {"put", HostOperation::kKeywordsPut, true, false,
      [](CObjects& o, long n, double& called) {
          // Every put a change, as the keyword pass's are.
          BSTR keywords = SysAllocString(n % 2 ? OLESTR("{Root}{S1}") : OLESTR("{Root}{S1};{Root}{S2}"));
