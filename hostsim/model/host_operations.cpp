@@ -12,6 +12,7 @@ constexpr CHostOperationInfo kOperations[] = {
     {kApplicationVersion, true},
     {kApplicationPath, true},
     {kApplicationActiveCatalog, true},
+    {kApplicationRun, false},
     {kCatalogIndex, false},
     {kCatalogName, true},
     {kCatalogPath, true},

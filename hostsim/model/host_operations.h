@@ -12,6 +12,8 @@ inline constexpr const char* kApplicationName = "IHostApplication::Name";
 inline constexpr const char* kApplicationVersion = "IHostApplication::Version";
 inline constexpr const char* kApplicationPath = "IHostApplication::Path";
 inline constexpr const char* kApplicationActiveCatalog = "IHostApplication::ActiveCatalog";
+// Only an application that the catalog makes runnable answers it.
+inline constexpr const char* kApplicationRun = "IRunnableObject::Run";
 inline constexpr const char* kCatalogIndex = "IHostCatalog::Index";
 inline constexpr const char* kCatalogName = "IHostCatalog::Name";
 inline constexpr const char* kCatalogPath = "IHostCatalog::Path";
