@@ -18,6 +18,7 @@ struct CApplicationRecord {
     OptionalText m_name;
     OptionalText m_version;
     OptionalText m_path;
+    bool m_runnable = false;  // answers IRunnableObject, and each Run is traced
 };
 
 struct CCatalogRecord {

@@ -116,6 +116,7 @@ CApplicationRecord ReadApplication(const Json& document)
     application.m_name = ReadText(*block, "name", "application", application.m_name);
     application.m_version = ReadText(*block, "version", "application", application.m_version);
     application.m_path = ReadText(*block, "path", "application", application.m_path);
+    application.m_runnable = ReadFlag(*block, "runnable", "application");
     return application;
 }
 

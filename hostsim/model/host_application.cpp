@@ -27,8 +27,18 @@ HRESULT CHostApplicationObject::Run(void*)
 {
     const CHostCodeScope hostCode;
     std::lock_guard<std::mutex> lock(m_state->Mutex());
-    const CFaultAction fault = CountPlumbingLocked("IRunnableObject::Run", nullptr);
-    return fault.m_kind == CFaultAction::Kind::Fail ? fault.m_hresult : S_OK;
+    // The catalog's switch traces Run as an operation, so a client in another
+    // process can be seen to run the host; a unit test's host only counts it.
+    if (!m_state->ApplicationLocked().m_runnable) {
+        const CFaultAction fault = CountPlumbingLocked(kApplicationRun, nullptr);
+        return fault.m_kind == CFaultAction::Kind::Fail ? fault.m_hresult : S_OK;
+    }
+    try {
+        const CFaultAction fault = m_state->BeginCallLocked(TraceLabelIfTraced(), kApplicationRun, std::nullopt);
+        return fault.m_kind == CFaultAction::Kind::Fail ? fault.m_hresult : S_OK;
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
 }
 
 HRESULT CHostApplicationObject::get_Name(BSTR* name)

@@ -92,7 +92,8 @@ public:
     HostErrorInfo ErrorInfoLocked() const noexcept { return m_errorInfo; }
     void SetErrorInfoLocked(HostErrorInfo mode) noexcept { m_errorInfo = mode; }
     // A runnable host answers IRunnableObject, so a client's OleRun reaches it.
-    bool RunnableLocked() const noexcept { return m_runnable; }
+    // A unit test makes it so in code, any other host by its catalog.
+    bool RunnableLocked() const noexcept { return m_runnable || ApplicationLocked().m_runnable; }
     void SetRunnableLocked(bool runnable) noexcept { m_runnable = runnable; }
 
 private:

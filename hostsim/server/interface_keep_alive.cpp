@@ -46,7 +46,13 @@ HRESULT CInterfaceKeepAlive::Hold() noexcept
 {
     try {
         m_state = std::make_shared<CHostState>(std::nullopt);
-        m_marshals.reserve(11);
+        {
+            // So that its application answers IRunnableObject, as a runnable
+            // catalog's does to a client's OleRun.
+            std::lock_guard<std::mutex> lock(m_state->Mutex());
+            m_state->SetRunnableLocked(true);
+        }
+        m_marshals.reserve(12);
         const HRESULT steps[] = {
             HoldOne<IHostApplication, CHostApplicationObject>(IID_IHostApplication),
             HoldOne<IHostCatalog, CHostCatalogObject>(IID_IHostCatalog),
@@ -59,6 +65,7 @@ HRESULT CInterfaceKeepAlive::Hold() noexcept
             // callers, and a failed call's error path.
             HoldOne<IDispatch, CHostApplicationObject>(IID_IDispatch),
             HoldOne<ISupportErrorInfo, CHostApplicationObject>(IID_ISupportErrorInfo),
+            HoldOne<IRunnableObject, CHostApplicationObject>(IID_IRunnableObject),
         };
         for (HRESULT step : steps)
             if (FAILED(step)) return step;

@@ -5,8 +5,8 @@
 // annotations objects item after item meets that again and again.
 //
 // CInterfaceKeepAlive holds one table-strong marshal of each host interface,
-// and of IDispatch and ISupportErrorInfo, which clients reach on the host's
-// objects too, for the host's whole life, so no interface's registration
+// and of IDispatch, ISupportErrorInfo and IRunnableObject, which clients reach
+// on the host's objects too, for the host's whole life, so no interface's registration
 // drops to zero while clients come and go. The objects it marshals belong to a host state of
 // their own: they are no client's references, never hold up a save or the
 // end of a host that COM started, and no client can reach them.
