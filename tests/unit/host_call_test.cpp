@@ -98,7 +98,8 @@ INSTANTIATE_TEST_SUITE_P(Modes, HostCallErrorObjectTest,
                                            CErrorObjectCase{"Vouched", HostErrorInfo::Vouched, true},
                                            CErrorObjectCase{"Disowned", HostErrorInfo::Disowned, false},
                                            CErrorObjectCase{"NoSupportInterface", HostErrorInfo::NoInterface,
-                                                            false}),
+                                                            false},
+                                           CErrorObjectCase{"VouchedButMissing", HostErrorInfo::Missing, false}),
                          [](const ::testing::TestParamInfo<CErrorObjectCase>& info) { return info.param.name; });
 
 TEST_F(HostCallTest, ErrorObjectIsAskedForWithTheIdentifierOfTheCalledInterface)
