@@ -98,7 +98,8 @@ public:
         const CHostCodeScope hostCode;
         std::lock_guard<std::mutex> lock(m_state->Mutex());
         CountPlumbingLocked("ISupportErrorInfo::InterfaceSupportsErrorInfo", &riid);
-        return riid == Iid() && m_state->ErrorInfoLocked() == HostErrorInfo::Vouched ? S_OK : S_FALSE;
+        const HostErrorInfo mode = m_state->ErrorInfoLocked();
+        return riid == Iid() && (mode == HostErrorInfo::Vouched || mode == HostErrorInfo::Missing) ? S_OK : S_FALSE;
     }
 
 protected:
@@ -192,7 +193,9 @@ private:
     // Needs the state's lock held.
     HRESULT Failed(const char* operation, HRESULT hr) noexcept
     {
-        if (m_state->ErrorInfoLocked() != HostErrorInfo::NotSet) SetHostErrorInfo(Iid(), operation, hr);
+        const HostErrorInfo mode = m_state->ErrorInfoLocked();
+        if (mode == HostErrorInfo::Missing) SetErrorInfo(0, nullptr);
+        else if (mode != HostErrorInfo::NotSet) SetHostErrorInfo(Iid(), operation, hr);
         return hr;
     }
 

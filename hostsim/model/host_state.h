@@ -23,6 +23,7 @@ enum class HostErrorInfo {
     NotSet,       // no error object is set; ISupportErrorInfo answers S_FALSE
     Disowned,     // set, but ISupportErrorInfo answers S_FALSE
     NoInterface,  // set, but the object does not answer to ISupportErrorInfo
+    Missing,      // cleared, as when it could not be made, yet ISupportErrorInfo answers S_OK
 };
 
 class CHostState {

@@ -53,6 +53,20 @@ public:
         return &m_object;
     }
 
+    // For the out-parameter of a call that hands out the interface its IID
+    // argument names, such as CoCreateInstance: that IID must name T.
+    void** PutInterface() noexcept { return reinterpret_cast<void**>(Put()); }
+
+    // Asks `object` for interface T by `iid`, which must name T, and holds
+    // what it hands out. An answer of success without an object is
+    // E_NOINTERFACE, so a success always leaves an object held.
+    HRESULT QueryFrom(IUnknown* object, REFIID iid) noexcept
+    {
+        HRESULT hr = object->QueryInterface(iid, PutInterface());
+        if (SUCCEEDED(hr) && !m_object) hr = E_NOINTERFACE;
+        return hr;
+    }
+
     T* Get() const noexcept { return m_object; }
 
     // Calling through an empty reference is a host-call error, not a crash.

@@ -4,7 +4,7 @@
 
 namespace {
 
-constexpr OLECHAR kSeparator = 0x3B;  // ';'
+constexpr OLECHAR kSeparator = OLESTR(';');
 
 }  // namespace
 
@@ -12,16 +12,16 @@ WideString SanitizeSetName(const WideString& name)
 {
     WideString safe = name;
     for (OLECHAR& c : safe)
-        if (c == kSeparator) c = 0x5F;  // '_'
+        if (c == kSeparator) c = OLESTR('_');
     return safe;
 }
 
 void AppendSetSegment(WideString& text, const WideString& name)
 {
     text.reserve(text.size() + name.size() + 2);
-    text += static_cast<OLECHAR>(0x7B);  // '{'
+    text += OLESTR('{');
     text += SanitizeSetName(name);
-    text += static_cast<OLECHAR>(0x7D);  // '}'
+    text += OLESTR('}');
 }
 
 WideString MakeSetKeyword(const WideString& parentText, const WideString& name)

@@ -2,21 +2,14 @@
 
 #include "report/console_writer.h"
 
+#include <charconv>
+
 WideString DecimalText(long long value)
 {
     // Plain decimal, no grouping, width or fill: the same in every locale.
-    OLECHAR digits[24];
-    std::size_t count = 0;
-    unsigned long long magnitude =
-        value < 0 ? 0ULL - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
-    do {
-        digits[count++] = static_cast<OLECHAR>(u'0' + magnitude % 10);
-        magnitude /= 10;
-    } while (magnitude != 0);
-    WideString text;
-    if (value < 0) text += static_cast<OLECHAR>(u'-');
-    while (count > 0) text += digits[--count];
-    return text;
+    char digits[24];  // the 20 characters of the longest, -9223372036854775808, fit
+    char* const end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    return WideString(digits, end);
 }
 
 void WriteTextLine(const OLECHAR* label, const CHostString& value)

@@ -71,6 +71,7 @@ TEST_F(CountedRefTest, AssigningTheHeldObjectChangesNothing)
     m_events.clear();
     ref.Assign(&m_a);
     ref = ref;
+    ref = std::move(ref);
     EXPECT_EQ(m_events, Events{});
     EXPECT_EQ(m_a.Count(), 2u);
     EXPECT_EQ(ref.Get(), &m_a);
@@ -94,8 +95,10 @@ TEST_F(CountedRefTest, AssigningNullGivesBackTheCount)
     ref.Assign(&m_a);
     m_events.clear();
     ref.Assign(nullptr);
+    const CCountedRef<IUnknown> copy(ref);
     EXPECT_EQ(m_events, Events{"Release a"});
     EXPECT_FALSE(ref);
+    EXPECT_FALSE(copy);
 }
 
 TEST_F(CountedRefTest, PutGivesBackTheHeldCountBeforeTheGetterWrites)

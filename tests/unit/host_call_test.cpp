@@ -98,7 +98,8 @@ INSTANTIATE_TEST_SUITE_P(Modes, HostCallErrorObjectTest,
                                            CErrorObjectCase{"Vouched", HostErrorInfo::Vouched, true},
                                            CErrorObjectCase{"Disowned", HostErrorInfo::Disowned, false},
                                            CErrorObjectCase{"NoSupportInterface", HostErrorInfo::NoInterface,
-                                                            false}),
+                                                            false},
+                                           CErrorObjectCase{"VouchedButMissing", HostErrorInfo::Missing, false}),
                          [](const ::testing::TestParamInfo<CErrorObjectCase>& info) { return info.param.name; });
 
 TEST_F(HostCallTest, ErrorObjectIsAskedForWithTheIdentifierOfTheCalledInterface)
@@ -133,6 +134,12 @@ TEST_F(HostCallTest, CopiesOfTheErrorShareTheErrorObjectAndReleaseItOnce)
         IErrorInfo* shared = assigned.ErrorInfo();
         EXPECT_EQ(shared, held) << "a copy shares the error object";
         if (shared) shared->Release();
+        // An error made with a count of its own, and copies without an error object.
+        const _com_error counted(E_FAIL, held, true);
+        const _com_error bare(E_POINTER);
+        const _com_error bareCopy(bare);
+        assigned = bareCopy;
+        EXPECT_EQ(assigned.ErrorInfo(), nullptr);
     }
     ASSERT_NE(held, nullptr);
     EXPECT_EQ(held->Release(), 0u) << "the errors and their copies left a count behind";

@@ -36,6 +36,18 @@ INSTANTIATE_TEST_SUITE_P(
                                  WideString{char16_t(0xDCF4), char16_t(0xDC90), char16_t(0xDC80), char16_t(0xDC80)}}),
     [](const ::testing::TestParamInfo<CBytesCase>& info) { return info.param.name; });
 
+// The catalog file's text: where a file name keeps an undecodable byte,
+// text from UTF-8 gets U+FFFD, and the caller can learn that it did.
+TEST_P(NativeBytesTest, FromUtf8ReplacesWhatFileNamesKeep)
+{
+    WideString replaced = GetParam().text;
+    for (OLECHAR& c : replaced)
+        if (c >= 0xDC80 && c <= 0xDCFF) c = 0xFFFD;
+    bool valid = false;
+    EXPECT_EQ(FromUtf8(GetParam().bytes, &valid), replaced);
+    EXPECT_EQ(valid, replaced == GetParam().text);
+}
+
 TEST(NativeBytesTest, EveryByteStringOfTwoBytesHasItsOwnText)
 {
     // All 65,536 two-byte strings: a collision would let one file name pass

@@ -154,7 +154,9 @@ INSTANTIATE_TEST_SUITE_P(
                       CNameCase{"Surrogates",
                                 WideString{u'a', char16_t(0xD83D), char16_t(0xDE00), char16_t(0xD83D), u'b',
                                            char16_t(0xD83D)},
-                                "Media Set Name: a\xF0\x9F\x98\x80\xEF\xBF\xBD" "b\xEF\xBF\xBD"}),
+                                "Media Set Name: a\xF0\x9F\x98\x80\xEF\xBF\xBD" "b\xEF\xBF\xBD"},
+                      CNameCase{"HighSurrogateBeforePrivateUse", WideString{char16_t(0xD83D), char16_t(0xE000)},
+                                "Media Set Name: \xEF\xBF\xBD\xEE\x80\x80"}),
     [](const ::testing::TestParamInfo<CNameCase>& info) { return info.param.name; });
 
 struct CReadFailure {
